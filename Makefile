@@ -1,0 +1,27 @@
+# Thin front over CMake. The DLL users get is the i686 build; tests run the x86_64 twin
+# of the same sources under 64-bit Wine.
+I686 := build/i686
+X64 := build/x86_64
+JOBS ?= 2
+
+.PHONY: all deps dll tests test clean
+
+all: dll
+
+deps:
+	@tools/install-deps.sh
+
+dll: deps
+	@cmake -S . -B $(I686) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
+	@cmake --build $(I686) -j$(JOBS)
+
+tests: dll
+	@cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake \
+		-DTOLVANIX_TESTS=ON -DTOLVANIX_I686_DLL=$(CURDIR)/$(I686)/Tolvanix.dll >/dev/null
+	@cmake --build $(X64) -j$(JOBS)
+
+test: tests
+	@tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
+
+clean:
+	rm -rf build

@@ -1,0 +1,32 @@
+#include "settings/ModuleInstance.h"
+
+namespace {
+
+HINSTANCE& InstanceCell()
+{
+    static HINSTANCE instance = nullptr;
+    return instance;
+}
+
+}  // namespace
+
+void SetModuleInstance(HINSTANCE instance)
+{
+    InstanceCell() = instance;
+}
+
+HINSTANCE GetModuleInstance()
+{
+    return InstanceCell();
+}
+
+bool LoadResourceString(std::string& text, UINT id)
+{
+    char buffer[2048];
+    // One less than the buffer declared, so at most 2046 characters arrive.
+    int length = LoadStringA(GetModuleInstance(), id, buffer, sizeof(buffer) - 1);
+    if (length <= 0)
+        return false;
+    text.assign(buffer);
+    return true;
+}

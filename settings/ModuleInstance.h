@@ -1,0 +1,12 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The plug-in module's own instance handle, through which its resources are loaded.
+void SetModuleInstance(HINSTANCE instance);
+HINSTANCE GetModuleInstance();
+
+// Fills text with string resource id of the module; false, text untouched, when there is none.
+bool LoadResourceString(std::string& text, UINT id);

@@ -1,0 +1,91 @@
+#include "settings/Paths.h"
+
+#include <windows.h>
+
+namespace {
+
+const size_t kMaxPartBytes = 255;
+
+// Cuts a part to at most kMaxPartBytes bytes without splitting a two-byte character.
+std::string CutPart(const std::string& text)
+{
+    if (text.size() <= kMaxPartBytes)
+        return text;
+    size_t end = 0;
+    while (end < text.size()) {
+        size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size() ? 2 : 1;
+        if (end + step > kMaxPartBytes)
+            break;
+        end += step;
+    }
+    return text.substr(0, end);
+}
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool CreateFolderChain(const std::string& folder)
+{
+    if (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (CreateDirectoryA(folder.c_str(), nullptr))
+        return true;
+
+    std::string trimmed = folder;
+    if (!trimmed.empty() && trimmed.back() == '\\')
+        trimmed.pop_back();
+    CPathParts parts = SplitPath(trimmed);
+    if (parts.folder.empty())
+        return false;
+    std::string parent = parts.drive + parts.folder;
+    // A text ending in a slash (or any text whose parent is itself) would recurse for ever.
+    if (parent == folder)
+        return false;
+    if (!CreateFolderChain(parent))
+        return false;
+    return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+}
+
+CPathParts SplitPath(const std::string& path)
+{
+    size_t driveEnd = 0;
+    if (path.size() >= 2 && path[1] == ':' && !IsDBCSLeadByte(static_cast<BYTE>(path[0])))
+        driveEnd = 2;
+
+    size_t folderEnd = driveEnd;  // one past the last separator
+    size_t lastDot = std::string::npos;
+    for (size_t i = driveEnd; i < path.size();) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            i += 2;
+            continue;
+        }
+        if (IsSeparator(path[i])) {
+            folderEnd = i + 1;
+            lastDot = std::string::npos;
+        } else if (path[i] == '.') {
+            lastDot = i;
+        }
+        ++i;
+    }
+
+    CPathParts parts;
+    parts.drive = path.substr(0, driveEnd);
+    parts.folder = CutPart(path.substr(driveEnd, folderEnd - driveEnd));
+    if (lastDot == std::string::npos) {
+        parts.title = CutPart(path.substr(folderEnd));
+    } else {
+        parts.title = CutPart(path.substr(folderEnd, lastDot - folderEnd));
+        parts.extension = CutPart(path.substr(lastDot));
+    }
+    return parts;
+}

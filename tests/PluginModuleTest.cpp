@@ -1,0 +1,152 @@
+// The real plug-in, loaded the way the host loads it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "standin/StandInHost.h"
+#include "tests/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The plug-in copied into a folder of the test's own under a chosen name, loaded and freed.
+class CLoadedPlugin {
+public:
+    CLoadedPlugin(const std::string& folder, const std::string& name)
+    {
+        MakeFolders(folder);
+        std::string path = folder + name;
+        if (CopyFileA(PluginDllPath().c_str(), path.c_str(), FALSE))
+            m_module = LoadLibraryA(path.c_str());
+    }
+    ~CLoadedPlugin()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    CLoadedPlugin(const CLoadedPlugin&) = delete;
+    CLoadedPlugin& operator=(const CLoadedPlugin&) = delete;
+
+    HMODULE Module() const { return m_module; }
+
+    template <typename Export>
+    Export Get(const char* name) const
+    {
+        return reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+    }
+
+private:
+    HMODULE m_module = nullptr;
+};
+
+const char kDefaultFile[] =
+    "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
+    "EndingIconAnimation=1\r\nHideBecky=1\r\n";
+
+class PluginModule : public ::testing::Test {
+protected:
+    void SetUp() override { standin::SetDataFolder(m_temp.Path("data\\").c_str()); }
+    void TearDown() override { standin::SetDataFolder("C:\\"); }
+
+    CTempFolder m_temp;
+};
+
+}  // namespace
+
+TEST_F(PluginModule, ExportsTheThreeCallbacksByNameAndOrdinal)
+{
+    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+    ASSERT_NE(nullptr, plugin.Module());
+    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnExit")),
+              GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(2)));
+    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnPlugInSetup")),
+              GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(13)));
+    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnPlugInInfo")),
+              GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(14)));
+    EXPECT_NE(nullptr, GetProcAddress(plugin.Module(), "BKC_OnExit"));
+    EXPECT_EQ(nullptr, GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(3)));
+}
+
+TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
+{
+    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+    auto info = plugin.Get<int(WINAPI*)(char*)>("BKC_OnPlugInInfo");
+    ASSERT_NE(nullptr, info);
+
+    char record[512];
+    std::memset(record, 0xA5, sizeof(record));
+    EXPECT_EQ(0, info(record));
+
+    struct CField {
+        size_t offset;
+        const char* text;
+    };
+    const CField fields[] = {{0, "Tolvanix"}, {80, nullptr}, {160, "1.6"},
+                             {240, "Becky! ending dialog and tasktray icon."}};
+    for (const CField& field : fields) {
+        const char* written = record + field.offset;
+        size_t length = std::strlen(written);
+        ASSERT_LT(length, 80u);
+        if (field.text)
+            EXPECT_STREQ(field.text, written);
+        else
+            EXPECT_GT(length, 0u) << "a vendor is named";
+        for (size_t at = field.offset + length + 1; at < field.offset + 80; ++at)
+            EXPECT_EQ('\xA5', record[at]) << "byte " << at << " was touched";
+    }
+    for (size_t at = 320; at < sizeof(record); ++at)
+        ASSERT_EQ('\xA5', record[at]) << "byte " << at << " was touched";
+}
+
+TEST_F(PluginModule, LoadingPlacesTheSettingsFileInTheDataFolder)
+{
+    {
+        CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+        ASSERT_NE(nullptr, plugin.Module());
+        EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
+    }
+    EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")))
+        << "nothing is saved at unload";
+}
+
+TEST_F(PluginModule, OldFileBesideTheModuleIsCarriedOverOnce)
+{
+    MakeFolders(m_temp.Path("tools"));
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
+    {
+        CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+        ASSERT_NE(nullptr, plugin.Module());
+    }
+    EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
+    EXPECT_NE(std::string::npos,
+              ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")).find("EndingIcon=0\r\n"));
+}
+
+TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)
+{
+    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Other.dll");
+    ASSERT_NE(nullptr, plugin.Module());
+    EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Other.ini")));
+    EXPECT_FALSE(IsFile(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
+}
+
+TEST_F(PluginModule, HostWithoutDataFolderStillLoads)
+{
+    standin::SetDataFolder(nullptr);
+    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+    ASSERT_NE(nullptr, plugin.Module());
+    auto exit = plugin.Get<int(WINAPI*)()>("BKC_OnExit");
+    auto setup = plugin.Get<int(WINAPI*)(LONG)>("BKC_OnPlugInSetup");
+    EXPECT_EQ(0, exit());
+    EXPECT_EQ(1, setup(0));
+    EXPECT_FALSE(FolderExists(m_temp.Path("data")));
+}
+
+TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
+{
+    for (int round = 0; round < 3; ++round) {
+        CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+        ASSERT_NE(nullptr, plugin.Module()) << "round " << round;
+    }
+}

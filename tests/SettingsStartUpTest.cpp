@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/HostApiTable.h"
+#include "settings/EndingInfo.h"
+#include "settings/ModuleInstance.h"
+#include "settings/SettingsLocation.h"
+#include "standin/StandInHost.h"
+#include "tests/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char kDefaultFile[] =
+    "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
+    "EndingIconAnimation=1\r\nHideBecky=1\r\n";
+
+std::vector<int> Switches()
+{
+    return {g_endingInfo.EndingDialog, g_endingInfo.EndingDialogTopMost, g_endingInfo.EndingIcon,
+            g_endingInfo.EndingIconAnimation, g_endingInfo.HideBecky};
+}
+
+const std::vector<int> kDefaults = {1, 0, 1, 1, 1};
+
+// A module of a chosen name and place, a data folder, and the start-up run over them.
+class SettingsStartUp : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        SetModuleInstance(nullptr);
+        if (m_module)
+            FreeLibrary(m_module);
+        standin::SetDataFolder("C:\\");
+        g_endingInfo.FilePath.clear();
+        g_endingInfo.SetDefaults();
+    }
+
+    // Loads a copy of an empty module at the path, standing in for the plug-in's own file.
+    bool PlaceModule(const std::string& folder, const std::string& name = "Tolvanix.dll")
+    {
+        MakeFolders(folder);
+        std::string path = folder + name;
+        if (!CopyFileA((ProgramFolder() + "empty_module.dll").c_str(), path.c_str(), FALSE))
+            return false;
+        m_module = LoadLibraryA(path.c_str());
+        SetModuleInstance(m_module);
+        return m_module != nullptr;
+    }
+
+    void RunStartUp(const char* dataFolder)
+    {
+        standin::SetDataFolder(dataFolder);
+        g_endingInfo.FilePath.clear();
+        g_endingInfo.SetDefaults();
+        ASSERT_EQ(1, BindHostApi());
+        StartUpSettings();
+    }
+
+    CTempFolder m_temp;
+    HMODULE m_module = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SettingsStartUp, FirstStartWritesTheDefaults)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_EQ(m_temp.Path("data\\Plugins\\Tolvanix.ini"), g_endingInfo.FilePath);
+    EXPECT_EQ(kDefaultFile, ReadFileText(g_endingInfo.FilePath));
+    EXPECT_EQ(kDefaults, Switches());
+}
+
+TEST_F(SettingsStartUp, CarryOverKeepsTheOldValuesAndDeletesTheOldFile)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"),
+                  "[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=2\r\nHideBecky=0\r\n");
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_EQ(std::vector<int>({0, 2, 1, 1, 0}), Switches()) << "missing keys take defaults";
+    EXPECT_EQ("[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=1\r\nEndingIcon=1\r\n"
+              "EndingIconAnimation=1\r\nHideBecky=0\r\n",
+              ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
+    EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
+}
+
+TEST_F(SettingsStartUp, CurrentFileWinsAndTheOldOneIsLeftAlone)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    const std::string oldText = "[Tolvanix]\r\nEndingDialog=0\r\n";
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), oldText);
+    MakeFolders(m_temp.Path("data\\Plugins"));
+    const std::string currentText = "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=yes\r\n";
+    WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"), currentText);
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_EQ(std::vector<int>({1, 0, 0, 1, 0}), Switches());
+    EXPECT_EQ(oldText, ReadFileText(m_temp.Path("tools\\Tolvanix.ini")));
+    EXPECT_EQ(currentText, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
+}
+
+TEST_F(SettingsStartUp, SameLocationWritesNothing)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("Plugins\\")));
+    RunStartUp(m_temp.Path().c_str());
+    EXPECT_EQ(kDefaults, Switches());
+    EXPECT_FALSE(IsFile(m_temp.Path("Plugins\\Tolvanix.ini")));
+}
+
+TEST_F(SettingsStartUp, LocationsDifferingInCaseKeepTheFileJustWritten)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("plugins\\")));
+    RunStartUp(m_temp.Path().c_str());
+    EXPECT_EQ(m_temp.Path("Plugins\\Tolvanix.ini"), g_endingInfo.FilePath);
+    EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("plugins\\Tolvanix.ini")))
+        << "the carry-over must not delete the file it has just written";
+}
+
+TEST_F(SettingsStartUp, FolderAtTheCurrentPathKeepsTheOldFile)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
+    MakeFolders(m_temp.Path("data\\Plugins\\Tolvanix.ini"));
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_EQ(std::vector<int>({1, 0, 0, 1, 1}), Switches());
+    EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini"))) << "carried over nowhere";
+}
+
+TEST_F(SettingsStartUp, ModuleOfAnotherNameKeepsTheSection)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), "Other.dll"));
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_EQ(m_temp.Path("data\\Plugins\\Other.ini"), g_endingInfo.FilePath);
+    EXPECT_EQ(kDefaultFile, ReadFileText(g_endingInfo.FilePath));
+}
+
+TEST_F(SettingsStartUp, NoDataFolderPlacesNoFile)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
+    RunStartUp(nullptr);
+    EXPECT_TRUE(g_endingInfo.FilePath.empty());
+    EXPECT_EQ(kDefaults, Switches());
+    EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
+    g_endingInfo.Save();
+    EXPECT_FALSE(FolderExists("Plugins"));
+}
+
+TEST_F(SettingsStartUp, OverlongModulePathKeepsTheDefaults)
+{
+    std::string folder = m_temp.Path();
+    while (folder.size() < 250)
+        folder += "deep-folder-name\\";
+    if (!PlaceModule("\\\\?\\" + folder, std::string(40, 'm') + ".dll"))
+        GTEST_SKIP() << "this system cannot load a module from a path that long";
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_TRUE(g_endingInfo.FilePath.empty()) << g_endingInfo.FilePath;
+    EXPECT_EQ(kDefaults, Switches());
+    EXPECT_FALSE(FolderExists(m_temp.Path("data\\Plugins")));
+}

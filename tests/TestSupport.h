@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class CTempFolder {
+public:
+    CTempFolder();
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    // The folder's path with a trailing backslash, joined with a relative name.
+    std::string Path(const std::string& relative = std::string()) const;
+
+private:
+    std::string m_path;
+};
+
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+bool FolderExists(const std::string& path);
+bool IsFile(const std::string& path);
+void MakeFolders(const std::string& path);
+
+// The folder of the running test program, with a trailing backslash.
+std::string ProgramFolder();
+// The plug-in DLL built beside the test programs.
+std::string PluginDllPath();
+
+}  // namespace testing_support

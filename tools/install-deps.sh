@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs the Debian 12 packages the build, the tests and the demo need.
+# Quick when everything is there; says plainly what is missing when it cannot install.
+set -eu
+
+packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+wine wine64 xvfb xauth googletest cppcheck imagemagick"
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+        SUDO="sudo -n"
+    else
+        echo "install-deps: missing packages:$missing" >&2
+        echo "install-deps: run as root (or with sudo): apt-get install$missing" >&2
+        exit 1
+    fi
+else
+    SUDO=""
+fi
+
+echo "install-deps: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
