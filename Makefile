@@ -4,7 +4,7 @@ I686 := build/i686
 X64 := build/x86_64
 JOBS ?= 2
 
-.PHONY: all deps dll tests test clean
+.PHONY: all deps dll tests test screenshots clean
 
 all: dll
 
@@ -22,6 +22,15 @@ tests: dll
 
 test: tests
 	@tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
+
+# Each dialog template in each language, as the virtual display shows it.
+screenshots: tests
+	@mkdir -p build/screenshots
+	@tools/with-wine.sh sh -c 'for lang in en ja; do \
+		if [ $$lang = ja ]; then export LC_ALL=ja_JP.UTF-8; fi; \
+		wine $(X64)/dialog_snapshots.exe "Z:$(CURDIR)/build/screenshots" $$lang; done' >/dev/null
+	@for bmp in build/screenshots/*.bmp; do convert "$$bmp" "$${bmp%.bmp}.png" && rm "$$bmp"; done
+	@ls build/screenshots/*.png
 
 clean:
 	rm -rf build

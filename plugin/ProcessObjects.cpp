@@ -2,6 +2,16 @@
 // and destroyed in the reverse order when the module is unloaded.
 #include "host/HostApiTable.h"
 #include "settings/EndingInfo.h"
+#include "ui/framework/UiGothicDialog.h"
+#include "ui/framework/Window.h"
 
 CEndingInfo g_endingInfo;
 std::unique_ptr<CHostApiTable> g_hostApi;
+
+const std::string CUiGothicDialog::s_triggerFace =
+    "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+const std::string CUiGothicDialog::s_controlsFace = "MS UI Gothic";
+
+CWindow::CRegistry CWindow::s_windowRegistry;
+// Destroyed first: each made wrapper leaves the registry as it goes.
+std::vector<std::unique_ptr<CWindow>> CWindow::s_madeWindows;

@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-wine wine64 xvfb xauth googletest cppcheck imagemagick"
+wine wine64 xvfb xauth googletest cppcheck imagemagick python3 fonts-liberation fonts-ipafont-gothic"
 
 missing=""
 for p in $packages; do

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/ModuleInstance.h"
+#include "ui/framework/UiGothicDialog.h"
+
+namespace {
+
+LOGFONTA FontOf(HWND window)
+{
+    LOGFONTA font = {};
+    HFONT handle = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+    GetObjectA(handle, sizeof(font), &font);
+    return font;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM children)
+{
+    reinterpret_cast<std::vector<HWND>*>(children)->push_back(child);
+    return TRUE;
+}
+
+// A modeless dialog from one of the plug-in's templates, destroyed at the end.
+class FontSwitch : public ::testing::Test {
+protected:
+    void SetUp() override { SetModuleInstance(GetModuleHandleA(nullptr)); }
+    void TearDown() override
+    {
+        if (IsWindow(m_window))
+            DestroyWindow(m_window);
+    }
+
+    void Open(int templateId)
+    {
+        CWindow desktop(GetDesktopWindow());
+        ASSERT_EQ(1, m_dialog.CreateModeless(&desktop, templateId));
+        m_window = m_dialog.m_hWnd;
+    }
+
+    std::vector<HWND> Controls() const
+    {
+        std::vector<HWND> children;
+        EnumChildWindows(m_window, CollectChild, reinterpret_cast<LPARAM>(&children));
+        return children;
+    }
+
+    std::vector<HFONT> ControlFonts() const
+    {
+        std::vector<HFONT> fonts;
+        for (HWND control : Controls())
+            fonts.push_back(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        return fonts;
+    }
+
+    CUiGothicDialog m_dialog;
+    HWND m_window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FontSwitch, JapaneseTemplatesGiveTheirControlsTheUiFontCodePage932)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    for (int templateId : {101, 105}) {
+        Open(templateId);
+        LOGFONTA dialogFont = FontOf(m_window);
+        EXPECT_STREQ(CUiGothicDialog::s_triggerFace.c_str(), dialogFont.lfFaceName)
+            << "the dialog keeps its own font";
+        std::vector<HWND> controls = Controls();
+        EXPECT_EQ(templateId == 101 ? 2u : 10u, controls.size());
+        for (HWND control : controls) {
+            char windowClass[16] = {};
+            GetClassNameA(control, windowClass, sizeof(windowClass));
+            if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+                lstrcmpiA(windowClass, "Static") == 0)
+                continue;  // an icon has no text and keeps no font
+            LOGFONTA font = FontOf(control);
+            EXPECT_STREQ("MS UI Gothic", font.lfFaceName) << "template " << templateId;
+            EXPECT_EQ(dialogFont.lfHeight, font.lfHeight);
+            EXPECT_EQ(dialogFont.lfWeight, font.lfWeight);
+            EXPECT_EQ(dialogFont.lfCharSet, font.lfCharSet);
+        }
+        DestroyWindow(m_window);
+    }
+}
+
+TEST_F(FontSwitch, EnglishTemplatesAreLeftAlone)
+{
+    if (GetACP() == 932)
+        GTEST_SKIP() << "the Japanese templates are picked under code page 932";
+    Open(105);
+    EXPECT_STREQ("Arial", FontOf(m_window).lfFaceName);
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(m_window, WM_GETFONT, 0, 0));
+    for (HFONT font : ControlFonts())
+        EXPECT_EQ(dialogFont, font);
+}
+
+TEST_F(FontSwitch, OnlyTheExactFaceTriggers)
+{
+    Open(105);
+    std::string face = FontOf(m_window).lfFaceName;
+    std::string lower = face;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    std::vector<HFONT> before = ControlFonts();
+    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(face + "X", "Courier New"));
+    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(lower, "Courier New"));
+    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(face.substr(0, face.size() - 1), "Courier New"));
+    EXPECT_EQ(before, ControlFonts());
+    EXPECT_EQ(1, m_dialog.ReplaceControlsFontFace(face, "Courier New"));
+    EXPECT_STREQ("Courier New", FontOf(Controls().front()).lfFaceName);
+}
+
+TEST_F(FontSwitch, FaceNamesMustFitTheFontRecord)
+{
+    Open(105);
+    const std::string face31(31, 'F');
+    const std::string face32(32, 'F');
+    HFONT before = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(0, m_dialog.SetControlsFontFace(face32));
+    EXPECT_EQ(before, reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0)));
+    EXPECT_EQ(1, m_dialog.SetControlsFontFace(face31));
+    for (HWND control : Controls())
+        EXPECT_EQ(face31, FontOf(control).lfFaceName);
+}
+
+TEST_F(FontSwitch, TheControlFontGoesWithTheWindow)
+{
+    Open(105);
+    ASSERT_EQ(1, m_dialog.SetControlsFontFace("Courier New"));
+    HFONT first = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
+    ASSERT_EQ(1, m_dialog.SetControlsFontFace("Times New Roman"));
+    LOGFONTA probe;
+    EXPECT_EQ(0, GetObjectA(first, sizeof(probe), &probe)) << "a replaced font is released";
+    HFONT second = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
+    DestroyWindow(m_window);
+    EXPECT_EQ(0, GetObjectA(second, sizeof(probe), &probe)) << "released with the window";
+}
+
+TEST_F(FontSwitch, DialogWithoutAFontIsLeftUnchanged)
+{
+    CUiGothicDialog dialog;
+    HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    dialog.m_hWnd = plain;
+    EXPECT_EQ(0, dialog.ReplaceControlsFontFace(CUiGothicDialog::s_triggerFace, "MS UI Gothic"));
+    EXPECT_EQ(0, dialog.SetControlsFontFace("MS UI Gothic"));
+    EXPECT_EQ(1, dialog.OnInitDialog());
+    dialog.m_hWnd = nullptr;
+    DestroyWindow(plain);
+}

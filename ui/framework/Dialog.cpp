@@ -1,0 +1,149 @@
+#include "ui/framework/Dialog.h"
+
+#include <cstring>
+#include <new>
+
+#include "settings/ModuleInstance.h"
+
+namespace {
+
+// The control font belongs to the dialog window, which releases it at its last message,
+// after its controls are gone.
+const char kControlsFontProperty[] = "Tolvanix.ControlsFont";
+
+void ReleaseControlsFont(HWND dialog)
+{
+    if (HANDLE font = RemovePropA(dialog, kControlsFontProperty))
+        DeleteObject(static_cast<HFONT>(font));
+}
+
+BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font)
+{
+    SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+}  // namespace
+
+CDialog::CDialog() : m_parent(nullptr), m_templateId(0), m_savedFocus(nullptr)
+{
+}
+
+CDialog::~CDialog() = default;
+
+int CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) == 0) {
+        if (LOWORD(wParam) == IDOK) {
+            OnOK();
+            return 1;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return 1;
+        }
+    }
+    return CWindow::OnCommand(wParam, lParam);
+}
+
+void CDialog::OnClose()
+{
+    OnCancel();
+}
+
+void CDialog::OnActivate(UINT state, CWindow*, int)
+{
+    if (state == WA_INACTIVE)
+        m_savedFocus = GetFocus();
+    else if ((state == WA_ACTIVE || state == WA_CLICKACTIVE) && m_savedFocus)
+        SetFocus(m_savedFocus);
+}
+
+int CDialog::OnInitDialog()
+{
+    return 1;
+}
+
+int CDialog::OnOK()
+{
+    return EndDialog(m_hWnd, 1);
+}
+
+int CDialog::OnCancel()
+{
+    return EndDialog(m_hWnd, 2);
+}
+
+int CDialog::CreateModeless(CWindow* parent, int templateId)
+{
+    if (m_hWnd)
+        return 0;
+    HWND window = CreateDialogParamA(GetModuleInstance(), MAKEINTRESOURCEA(LOWORD(templateId)),
+                                     parent ? parent->m_hWnd : nullptr, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    return window ? 1 : 0;
+}
+
+void CDialog::PrepareModal(CWindow* parent, WORD templateId)
+{
+    m_parent = parent;
+    m_templateId = templateId;
+}
+
+INT_PTR CDialog::RunModal()
+{
+    return DialogBoxParamA(GetModuleInstance(), MAKEINTRESOURCEA(m_templateId),
+                           m_parent ? m_parent->m_hWnd : nullptr, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Nothing may be thrown back into the system's dialog code.
+    try {
+        if (message == WM_NCDESTROY)
+            ReleaseControlsFont(window);
+        CDialog* dialog = dynamic_cast<CDialog*>(Lookup(window));
+        if (!dialog && message == WM_INITDIALOG) {
+            dialog = reinterpret_cast<CDialog*>(lParam);
+            dialog->m_hWnd = window;
+            dialog->Register();
+        }
+        if (dialog && message == WM_INITDIALOG) {
+            if (int result = dialog->OnInitDialog())
+                return result;
+        }
+        return RouteMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+CWindow* CDialog::GetDlgItem(int id)
+{
+    HWND control = ::GetDlgItem(m_hWnd, id);
+    if (!control)
+        return nullptr;
+    std::unique_ptr<CWindow>& wrapper = m_controls[control];
+    if (!wrapper)
+        wrapper.reset(new CWindow(control));
+    return wrapper.get();
+}
+
+int CDialog::SetControlsFontFace(const std::string& faceName)
+{
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT, 0, 0));
+    LOGFONTA font;
+    if (GetObjectA(dialogFont, sizeof(font), &font) == 0)
+        return 0;
+    if (faceName.size() >= sizeof(font.lfFaceName))
+        return 0;
+    std::memcpy(font.lfFaceName, faceName.c_str(), faceName.size() + 1);
+    HFONT controlsFont = CreateFontIndirectA(&font);
+    if (!controlsFont)
+        return 0;
+    EnumChildWindows(m_hWnd, SetFontOnChild, reinterpret_cast<LPARAM>(controlsFont));
+    ReleaseControlsFont(m_hWnd);
+    SetPropA(m_hWnd, kControlsFontProperty, controlsFont);
+    return 1;
+}

@@ -1,0 +1,243 @@
+#include "ui/framework/Window.h"
+
+#include <new>
+
+bool CWindow::CRegistry::s_open = false;
+
+CWindow::CWindow() : m_hWnd(nullptr), m_prevWndProc(nullptr), m_flag(1)
+{
+}
+
+CWindow::CWindow(HWND window) : CWindow()
+{
+    m_hWnd = window;
+    if (CWindow* registered = Lookup(window)) {
+        m_prevWndProc = registered->m_prevWndProc;
+        m_flag = registered->m_flag;
+    }
+}
+
+CWindow::~CWindow()
+{
+    // The registry must never hand out a deleted wrapper.
+    if (m_hWnd && CRegistry::IsOpen()) {
+        auto entry = s_windowRegistry.find(m_hWnd);
+        if (entry != s_windowRegistry.end() && entry->second == this)
+            s_windowRegistry.erase(entry);
+    }
+}
+
+int CWindow::OnCommand(WPARAM, LPARAM)
+{
+    return 0;
+}
+
+void CWindow::OnSize(UINT, int, int)
+{
+}
+
+void CWindow::OnGetMinMaxInfo(MINMAXINFO*)
+{
+}
+
+int CWindow::OnCreate(CREATESTRUCTA*)
+{
+    return 0;
+}
+
+int CWindow::OnNotify(WPARAM, NMHDR*)
+{
+    return 1;
+}
+
+void CWindow::OnDestroy()
+{
+    if (!m_hWnd)
+        return;
+    s_windowRegistry.erase(m_hWnd);
+    m_hWnd = nullptr;
+    m_prevWndProc = nullptr;
+}
+
+void CWindow::OnClose()
+{
+    DefWindowProcA(m_hWnd, WM_CLOSE, 0, 0);
+}
+
+void CWindow::OnActivate(UINT, CWindow*, int)
+{
+}
+
+void CWindow::OnSetFocus(CWindow*)
+{
+}
+
+void CWindow::OnKillFocus(CWindow*)
+{
+}
+
+int CWindow::OnSetCursor(CWindow*, UINT, UINT)
+{
+    return 0;
+}
+
+int CWindow::OnReserved(INT_PTR)
+{
+    return 1;
+}
+
+void CWindow::PumpPaintMessages()
+{
+    HCURSOR cursor = GetCursor();
+    MSG message;
+    while (PeekMessageA(&message, m_hWnd, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_PAINT) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    if (cursor)
+        SetCursor(cursor);
+}
+
+CWindow* CWindow::Lookup(HWND window)
+{
+    if (!window)
+        return nullptr;
+    try {
+        auto entry = s_windowRegistry.find(window);
+        return entry == s_windowRegistry.end() ? nullptr : entry->second;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+CWindow* CWindow::FromHandle(HWND window)
+{
+    if (!window)
+        return nullptr;
+    if (CWindow* registered = Lookup(window))
+        return registered;
+    std::unique_ptr<CWindow> made(new (std::nothrow) CWindow(window));
+    if (!made)
+        return nullptr;
+    made->Register();
+    s_madeWindows.push_back(std::move(made));
+    return s_madeWindows.back().get();
+}
+
+LRESULT CWindow::RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWindow* target = Lookup(window);
+    if (!target)
+        return 0;
+    switch (message) {
+    case WM_CREATE:
+        if (int result = target->OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam)))
+            return result;
+        break;
+    case WM_DESTROY:
+        target->OnDestroy();
+        return 1;
+    case WM_SIZE:
+        target->OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 1;
+    case WM_ACTIVATE:
+        target->OnActivate(LOWORD(wParam), FromHandle(reinterpret_cast<HWND>(lParam)),
+                           HIWORD(wParam));
+        return 1;
+    case WM_SETFOCUS:
+        target->OnSetFocus(FromHandle(reinterpret_cast<HWND>(wParam)));
+        return 1;
+    case WM_KILLFOCUS:
+        target->OnKillFocus(FromHandle(reinterpret_cast<HWND>(wParam)));
+        return 1;
+    case WM_CLOSE:
+        target->OnClose();
+        return 1;
+    case WM_SETCURSOR:
+        target->OnSetCursor(FromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(lParam),
+                            HIWORD(lParam));
+        break;
+    case WM_GETMINMAXINFO:
+        target->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 1;
+    case WM_NOTIFY:
+        if (int result = target->OnNotify(wParam, reinterpret_cast<NMHDR*>(lParam)))
+            return result;
+        break;
+    case WM_COMMAND:
+        if (int result = target->OnCommand(wParam, lParam))
+            return result;
+        break;
+    default:
+        break;
+    }
+    return target->PassOn(message, wParam, lParam);
+}
+
+LRESULT CWindow::PassOn(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_prevWndProc)
+        return 0;
+    return CallWindowProcA(m_prevWndProc, m_hWnd, message, wParam, lParam);
+}
+
+void CWindow::Register()
+{
+    if (m_hWnd)
+        s_windowRegistry[m_hWnd] = this;
+}
+
+int CWindow::ShowWindow(int showCommand)
+{
+    if (!m_hWnd || !IsWindow(m_hWnd))
+        return 0;
+    return ::ShowWindow(m_hWnd, showCommand);
+}
+
+int CWindow::InvalidateRect(int erase)
+{
+    return ::InvalidateRect(m_hWnd, nullptr, erase);
+}
+
+int CWindow::UpdateWindow()
+{
+    return ::UpdateWindow(m_hWnd);
+}
+
+LRESULT CWindow::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+int CWindow::GetWindowTextLength()
+{
+    return ::GetWindowTextLengthA(m_hWnd);
+}
+
+std::string CWindow::GetWindowText()
+{
+    int length = ::GetWindowTextLengthA(m_hWnd);
+    if (length < 0)
+        length = 0;
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    if (::GetWindowTextA(m_hWnd, buffer.data(), length + 1) == 0)
+        return std::string();
+    return std::string(buffer.data());
+}
+
+int CWindow::SetWindowText(const std::string& text)
+{
+    return ::SetWindowTextA(m_hWnd, text.c_str());
+}
+
+int CWindow::EnableWindow(int enable)
+{
+    return ::EnableWindow(m_hWnd, enable);
+}
+
+int CWindow::SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+}

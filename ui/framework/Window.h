@@ -1,0 +1,76 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A view of one window handle. It never creates or destroys the window; dialogs register
+// themselves so that their messages are routed to the object's virtual operations.
+class CWindow {
+public:
+    CWindow();
+    // Binds to the handle without registering; takes over the routing state of a wrapper
+    // registered for the same handle.
+    explicit CWindow(HWND window);
+    virtual ~CWindow();
+
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
+
+    virtual int OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual void OnSize(UINT type, int cx, int cy);
+    virtual void OnGetMinMaxInfo(MINMAXINFO* info);
+    virtual int OnCreate(CREATESTRUCTA* create);
+    virtual int OnNotify(WPARAM controlId, NMHDR* header);
+    virtual void OnDestroy();
+    virtual void OnClose();
+    virtual void OnActivate(UINT state, CWindow* other, int minimized);
+    virtual void OnSetFocus(CWindow* lost);
+    virtual void OnKillFocus(CWindow* gaining);
+    virtual int OnSetCursor(CWindow* window, UINT hitTest, UINT mouseMessage);
+    // Holds its place in the table so that the later slots keep their numbers; answers 1.
+    virtual int OnReserved(INT_PTR value);
+    // Repaints this window and throws its other queued messages away; never waits.
+    virtual void PumpPaintMessages();
+
+    static CWindow* Lookup(HWND window);
+    // The registered wrapper, or a new one made, registered and kept until unload.
+    static CWindow* FromHandle(HWND window);
+    static LRESULT RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void Register();
+
+    int ShowWindow(int showCommand);
+    int InvalidateRect(int erase);
+    int UpdateWindow();
+    LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    int GetWindowTextLength();
+    std::string GetWindowText();
+    int SetWindowText(const std::string& text);
+    int EnableWindow(int enable);
+    int SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+
+    HWND m_hWnd;
+    WNDPROC m_prevWndProc;
+    int m_flag;
+
+    // Knows when it has been destroyed at unload, so that wrappers that outlive it skip it.
+    class CRegistry : public std::map<HWND, CWindow*> {
+    public:
+        CRegistry() { s_open = true; }
+        ~CRegistry() { s_open = false; }
+        static bool IsOpen() { return s_open; }
+
+    private:
+        static bool s_open;
+    };
+
+    static CRegistry s_windowRegistry;
+    static std::vector<std::unique_ptr<CWindow>> s_madeWindows;
+
+private:
+    LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
+};
