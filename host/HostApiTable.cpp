@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "host/BeckyMainWindow.h"
+
 namespace {
 
 const int kGetWindowHandlesSlot = 2;
@@ -32,6 +34,10 @@ const char* const CHostApiTable::kEntryNames[kEntryCount] = {
     "BKA_UTF_7", "BKA_UTF_8", "BKA_B64Convert", "BKA_QPConvert", "BKA_MIMEHeader",
     "BKA_SerializeRcpts", "BKA_Connect",
 };
+
+CHostApiTable::CHostApiTable() = default;
+
+CHostApiTable::~CHostApiTable() = default;
 
 int CHostApiTable::Bind()
 {

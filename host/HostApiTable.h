@@ -4,10 +4,17 @@
 
 #include <memory>
 
+class CBeckyMainWindow;
+
 // The host's exported API, bound by name from the process's executable.
 class CHostApiTable {
 public:
     static const int kEntryCount = 54;
+
+    CHostApiTable();
+    ~CHostApiTable();
+    CHostApiTable(const CHostApiTable&) = delete;
+    CHostApiTable& operator=(const CHostApiTable&) = delete;
 
     // The two entries the plug-in calls, with the host's calling convention.
     using GetWindowHandlesEntry = BOOL(WINAPI*)(HWND* main, HWND* tree, HWND* list, HWND* view);
@@ -23,6 +30,8 @@ public:
 
     FARPROC m_entries[kEntryCount] = {};
     HMODULE m_hostModule = nullptr;
+    // Owns the view of the host's main window once the host has reported one.
+    std::unique_ptr<CBeckyMainWindow> m_mainWindow;
 };
 
 extern std::unique_ptr<CHostApiTable> g_hostApi;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "plugin/ExitSequence.h"
+
 namespace {
 
 void CopyText(char* field, const char* text)
@@ -13,7 +15,11 @@ void CopyText(char* field, const char* text)
 
 extern "C" int WINAPI BKC_OnExit()
 {
-    // The ending display is not built yet: the exit does nothing.
+    // Nothing may be thrown back into the host.
+    try {
+        RunExitSequence();
+    } catch (...) {
+    }
     return 0;
 }
 

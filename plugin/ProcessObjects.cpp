@@ -1,11 +1,15 @@
 // The process-wide objects, defined together so that they are constructed in this order
 // and destroyed in the reverse order when the module is unloaded.
+#include "host/BeckyMainWindow.h"
 #include "host/HostApiTable.h"
+#include "plugin/ExitSequence.h"
 #include "settings/EndingInfo.h"
 #include "ui/framework/UiGothicDialog.h"
 #include "ui/framework/Window.h"
 
 CEndingInfo g_endingInfo;
+std::unique_ptr<CEndingIcon> g_endingIcon;
+std::unique_ptr<CEndingDlg> g_endingDlg;
 std::unique_ptr<CHostApiTable> g_hostApi;
 
 const std::string CUiGothicDialog::s_triggerFace =

@@ -4,41 +4,12 @@
 #include <cstring>
 
 #include "standin/StandInHost.h"
+#include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;
 
 namespace {
-
-// The plug-in copied into a folder of the test's own under a chosen name, loaded and freed.
-class CLoadedPlugin {
-public:
-    CLoadedPlugin(const std::string& folder, const std::string& name)
-    {
-        MakeFolders(folder);
-        std::string path = folder + name;
-        if (CopyFileA(PluginDllPath().c_str(), path.c_str(), FALSE))
-            m_module = LoadLibraryA(path.c_str());
-    }
-    ~CLoadedPlugin()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    CLoadedPlugin(const CLoadedPlugin&) = delete;
-    CLoadedPlugin& operator=(const CLoadedPlugin&) = delete;
-
-    HMODULE Module() const { return m_module; }
-
-    template <typename Export>
-    Export Get(const char* name) const
-    {
-        return reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
-    }
-
-private:
-    HMODULE m_module = nullptr;
-};
 
 const char kDefaultFile[] =
     "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
@@ -49,6 +20,12 @@ protected:
     void SetUp() override { standin::SetDataFolder(m_temp.Path("data\\").c_str()); }
     void TearDown() override { standin::SetDataFolder("C:\\"); }
 
+    std::string Place(const std::string& name)
+    {
+        MakeFolders(m_temp.Path("tools"));
+        return m_temp.Path("tools\\" + name);
+    }
+
     CTempFolder m_temp;
 };
 
@@ -56,7 +33,7 @@ protected:
 
 TEST_F(PluginModule, ExportsTheThreeCallbacksByNameAndOrdinal)
 {
-    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+    CLoadedPlugin plugin(Place("Tolvanix.dll"));
     ASSERT_NE(nullptr, plugin.Module());
     EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnExit")),
               GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(2)));
@@ -70,8 +47,9 @@ TEST_F(PluginModule, ExportsTheThreeCallbacksByNameAndOrdinal)
 
 TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
 {
-    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
-    auto info = plugin.Get<int(WINAPI*)(char*)>("BKC_OnPlugInInfo");
+    CLoadedPlugin plugin(Place("Tolvanix.dll"));
+    auto info = reinterpret_cast<int(WINAPI*)(char*)>(
+        reinterpret_cast<void*>(plugin.Get("BKC_OnPlugInInfo")));
     ASSERT_NE(nullptr, info);
 
     char record[512];
@@ -102,7 +80,7 @@ TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
 TEST_F(PluginModule, LoadingPlacesTheSettingsFileInTheDataFolder)
 {
     {
-        CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+        CLoadedPlugin plugin(Place("Tolvanix.dll"));
         ASSERT_NE(nullptr, plugin.Module());
         EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
     }
@@ -115,7 +93,7 @@ TEST_F(PluginModule, OldFileBesideTheModuleIsCarriedOverOnce)
     MakeFolders(m_temp.Path("tools"));
     WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
     {
-        CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+        CLoadedPlugin plugin(Place("Tolvanix.dll"));
         ASSERT_NE(nullptr, plugin.Module());
     }
     EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
@@ -125,7 +103,7 @@ TEST_F(PluginModule, OldFileBesideTheModuleIsCarriedOverOnce)
 
 TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)
 {
-    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Other.dll");
+    CLoadedPlugin plugin(Place("Other.dll"));
     ASSERT_NE(nullptr, plugin.Module());
     EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Other.ini")));
     EXPECT_FALSE(IsFile(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
@@ -134,19 +112,16 @@ TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)
 TEST_F(PluginModule, HostWithoutDataFolderStillLoads)
 {
     standin::SetDataFolder(nullptr);
-    CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+    CLoadedPlugin plugin(Place("Tolvanix.dll"));
     ASSERT_NE(nullptr, plugin.Module());
-    auto exit = plugin.Get<int(WINAPI*)()>("BKC_OnExit");
-    auto setup = plugin.Get<int(WINAPI*)(LONG)>("BKC_OnPlugInSetup");
-    EXPECT_EQ(0, exit());
-    EXPECT_EQ(1, setup(0));
+    EXPECT_EQ(1, plugin.OnPlugInSetup());
     EXPECT_FALSE(FolderExists(m_temp.Path("data")));
 }
 
 TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
 {
     for (int round = 0; round < 3; ++round) {
-        CLoadedPlugin plugin(m_temp.Path("tools\\"), "Tolvanix.dll");
+        CLoadedPlugin plugin(Place("Tolvanix.dll"));
         ASSERT_NE(nullptr, plugin.Module()) << "round " << round;
     }
 }

@@ -1,0 +1,51 @@
+#include "host/BeckyMainWindow.h"
+
+#include <new>
+
+#include "host/HostApiTable.h"
+
+CBeckyMainWindow::CBeckyMainWindow()
+{
+    HWND main = nullptr;
+    HWND tree = nullptr;
+    HWND list = nullptr;
+    HWND view = nullptr;
+    CHostApiTable* table = GetHostApi();
+    if (table && table->m_hostModule)
+        table->GetWindowHandles()(&main, &tree, &list, &view);
+    m_hWnd = main;
+}
+
+CBeckyMainWindow::~CBeckyMainWindow() = default;
+
+CBeckyStatusWindow* CBeckyMainWindow::GetStatusWindow()
+{
+    if (!m_statusWindow) {
+        if (HWND statusBar = FindWindowExA(m_hWnd, nullptr, "msctls_statusbar32", nullptr))
+            m_statusWindow.reset(new (std::nothrow) CBeckyStatusWindow(statusBar));
+    }
+    return dynamic_cast<CBeckyStatusWindow*>(m_statusWindow.get());
+}
+
+void CBeckyMainWindow::PumpPaintMessages()
+{
+    CBeckyStatusWindow* statusWindow = GetStatusWindow();
+    std::string text = statusWindow ? statusWindow->GetWindowText() : std::string();
+    CWindow::PumpPaintMessages();
+    if (statusWindow)
+        statusWindow->SetWindowText(text);
+}
+
+CBeckyMainWindow* GetMainWindow()
+{
+    CHostApiTable* table = GetHostApi();
+    if (!table)
+        return nullptr;
+    if (!table->m_mainWindow) {
+        std::unique_ptr<CBeckyMainWindow> made(new (std::nothrow) CBeckyMainWindow);
+        if (!made || !made->m_hWnd)
+            return nullptr;
+        table->m_mainWindow = std::move(made);
+    }
+    return table->m_mainWindow.get();
+}

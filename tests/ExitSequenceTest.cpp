@@ -1,0 +1,321 @@
+// The exit as the host runs it: the real DLL, a host window with a status bar and its own
+// tray icon, and the shell calls recorded. Each test runs in a process of its own, since a
+// module that has shown its ending dialog stays loaded for the life of the process.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "standin/StandInHost.h"
+#include "tests/PluginHost.h"
+#include "tests/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct CSwitches {
+    int dialog, topMost, icon, animation, hide;
+};
+
+const CSwitches kDefaults = {1, 0, 1, 1, 1};
+
+class ExitSequence : public ::testing::Test {
+protected:
+    void SetUp() override { standin::SetDataFolder(m_temp.Path("data\\").c_str()); }
+    void TearDown() override { standin::SetDataFolder("C:\\"); }
+
+    // Writes the switches where the plug-in reads them, then loads it.
+    void Load(const CSwitches& switches)
+    {
+        MakeFolders(m_temp.Path("data\\Plugins"));
+        WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"),
+                      "[Tolvanix]\r\nEndingDialog=" + std::to_string(switches.dialog) +
+                          "\r\nEndingDialogTopMost=" + std::to_string(switches.topMost) +
+                          "\r\nEndingIcon=" + std::to_string(switches.icon) +
+                          "\r\nEndingIconAnimation=" + std::to_string(switches.animation) +
+                          "\r\nHideBecky=" + std::to_string(switches.hide) + "\r\n");
+        MakeFolders(m_temp.Path("tools"));
+        m_plugin.reset(new CLoadedPlugin(m_temp.Path("tools\\Tolvanix.dll")));
+        ASSERT_NE(nullptr, m_plugin->Module());
+    }
+
+    // Runs the exit and returns the ending dialog it made.
+    HWND Exit()
+    {
+        std::vector<HWND> before = EndingDialogs();
+        DWORD start = GetTickCount();
+        EXPECT_EQ(0, m_plugin->OnExit());
+        m_exitMs = GetTickCount() - start;
+        for (HWND dialog : EndingDialogs()) {
+            if (std::find(before.begin(), before.end(), dialog) == before.end())
+                return dialog;
+        }
+        return nullptr;
+    }
+
+    std::vector<CShellCall> DeletesOfHostIcons() const
+    {
+        std::vector<CShellCall> deletes;
+        for (const CShellCall& call : CShellRecorder::CallsFor(m_host.Handle())) {
+            if (call.message == NIM_DELETE)
+                deletes.push_back(call);
+        }
+        return deletes;
+    }
+
+    int FrameOf(HICON icon) const
+    {
+        for (int frame : {105, 107, 108, 109, 110}) {
+            if (icon == LoadIconA(m_plugin->Module(), MAKEINTRESOURCEA(frame)))
+                return frame;
+        }
+        return 0;
+    }
+
+    CTempFolder m_temp;
+    CHostWindow m_host;
+    std::unique_ptr<CLoadedPlugin> m_plugin;
+    DWORD m_exitMs = 0;
+};
+
+}  // namespace
+
+TEST_F(ExitSequence, DefaultsHideTheHostShowTheDialogAndSwapTheTrayIcon)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(128));
+    Load(kDefaults);
+    HWND dialog = Exit();
+    ASSERT_NE(nullptr, dialog);
+    std::printf("BKC_OnExit took %lu ms\n", m_exitMs);
+
+    EXPECT_FALSE(IsWindowVisible(m_host.Handle())) << "the host window is hidden";
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(nullptr, GetWindow(dialog, GW_OWNER)) << "over the desktop, not the host";
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(0, rect.top);
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), GetCursor());
+    EXPECT_FALSE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    std::vector<CShellCall> own = CShellRecorder::CallsFor(dialog);
+    ASSERT_FALSE(own.empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), own.front().message);
+    EXPECT_EQ(128u, own.front().id);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), own.front().flags);
+    EXPECT_EQ(static_cast<UINT>(WM_USER), own.front().callbackMessage);
+    EXPECT_EQ("Becky! Ver.2 Ending...", own.front().tip);
+    EXPECT_EQ(105, FrameOf(own.front().icon));
+    EXPECT_TRUE(own.front().result);
+
+    std::vector<CShellCall> deletes = DeletesOfHostIcons();
+    ASSERT_EQ(1u, deletes.size()) << "found at the first try";
+    EXPECT_EQ(128u, deletes.front().id);
+    EXPECT_FALSE(m_host.HasTrayIcon(128));
+    EXPECT_TRUE(TrayIconExists(dialog, 128)) << "the plug-in's own icon stays";
+}
+
+TEST_F(ExitSequence, AllSwitchesOffLeaveAHiddenDialogAndNothingElse)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(128));
+    Load({0, 0, 0, 0, 0});
+    HWND dialog = Exit();
+    ASSERT_NE(nullptr, dialog) << "the window is made all the same";
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_TRUE(IsWindowVisible(m_host.Handle()));
+    EXPECT_TRUE(CShellRecorder::Calls().empty());
+    EXPECT_TRUE(m_host.HasTrayIcon(128));
+}
+
+TEST_F(ExitSequence, DialogOffIconOnPutsTheIconUnderTheHiddenWindow)
+{
+    Load({0, 0, 1, 0, 1});
+    HWND dialog = Exit();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_TRUE(TrayIconExists(dialog, 128));
+}
+
+TEST_F(ExitSequence, TopMostHoldsFromTheFirstAppearanceEvenHidden)
+{
+    Load({1, 1, 0, 0, 1});
+    HWND shown = Exit();
+    ASSERT_NE(nullptr, shown);
+    EXPECT_TRUE(GetWindowLongA(shown, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(ExitSequence, TopMostAppliesToAHiddenDialogToo)
+{
+    Load({0, 1, 0, 0, 1});
+    HWND hidden = Exit();
+    ASSERT_NE(nullptr, hidden);
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    EXPECT_TRUE(GetWindowLongA(hidden, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(ExitSequence, HideOffLeavesTheHostVisible)
+{
+    Load({1, 0, 0, 0, 0});
+    HWND dialog = Exit();
+    EXPECT_TRUE(IsWindowVisible(m_host.Handle()));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+TEST_F(ExitSequence, HostIconSearchStopsAtTheFirstSuccess)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(5));
+    ASSERT_TRUE(m_host.AddTrayIcon(128));
+    Load({0, 0, 1, 0, 0});
+    Exit();
+    EXPECT_FALSE(m_host.HasTrayIcon(128));
+    EXPECT_TRUE(m_host.HasTrayIcon(5));
+    EXPECT_EQ(1u, DeletesOfHostIcons().size());
+}
+
+TEST_F(ExitSequence, HostIconSearchFindsALowerId)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(77));
+    Load({0, 0, 1, 0, 0});
+    Exit();
+    EXPECT_FALSE(m_host.HasTrayIcon(77));
+    std::vector<CShellCall> deletes = DeletesOfHostIcons();
+    ASSERT_EQ(79u, deletes.size()) << "128, then 0 to 77";
+    EXPECT_EQ(77u, deletes.back().id);
+}
+
+TEST_F(ExitSequence, HostIconSearchGivesUpAfter257Tries)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(300));
+    Load({0, 0, 1, 0, 0});
+    Exit();
+    EXPECT_TRUE(m_host.HasTrayIcon(300));
+    std::vector<CShellCall> deletes = DeletesOfHostIcons();
+    ASSERT_EQ(257u, deletes.size());
+    EXPECT_EQ(128u, deletes.front().id);
+    EXPECT_EQ(0u, deletes[1].id);
+    EXPECT_EQ(255u, deletes.back().id);
+    std::printf("fruitless search of 257 tries: %lu ms\n",
+                deletes.back().tick - deletes.front().tick);
+}
+
+TEST_F(ExitSequence, RefusedAddLeavesTheHostIconAndIsRetriedEachFrame)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(128));
+    CShellRecorder::RefuseAdds(true);
+    Load(kDefaults);
+    HWND dialog = Exit();
+    Sleep(500);
+    CShellRecorder::RefuseAdds(false);
+    EXPECT_TRUE(m_host.HasTrayIcon(128));
+    EXPECT_TRUE(DeletesOfHostIcons().empty());
+    size_t adds = 0;
+    for (const CShellCall& call : CShellRecorder::CallsFor(dialog))
+        adds += call.message == NIM_ADD;
+    EXPECT_GE(adds, 4u) << "one add in the exit, then one each frame";
+    Sleep(300);
+    EXPECT_TRUE(TrayIconExists(dialog, 128)) << "a later frame brings it in";
+}
+
+TEST_F(ExitSequence, FramesSwingForwardAndBackAt110Ms)
+{
+    Load(kDefaults);
+    HWND dialog = Exit();
+    Sleep(2000);
+    std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
+    ASSERT_GE(calls.size(), 17u);
+    const int expected[] = {105, 105, 107, 108, 109, 110, 109, 108, 107,
+                            105, 107, 108, 109, 110, 109, 108, 107};
+    for (size_t i = 0; i < 17; ++i) {
+        EXPECT_EQ(expected[i], FrameOf(calls[i].icon)) << "call " << i;
+        EXPECT_EQ(static_cast<DWORD>(i == 0 ? NIM_ADD : NIM_MODIFY), calls[i].message);
+    }
+    std::vector<DWORD> gaps;
+    for (size_t i = 2; i < calls.size(); ++i)
+        gaps.push_back(calls[i].tick - calls[i - 1].tick);
+    std::sort(gaps.begin(), gaps.end());
+    DWORD median = gaps[gaps.size() / 2];
+    EXPECT_GE(median, 100u);
+    EXPECT_LE(median, 140u);
+}
+
+TEST_F(ExitSequence, StillIconIsAddedOnceAndNeverModified)
+{
+    Load({1, 0, 1, 0, 1});
+    HWND dialog = Exit();
+    Sleep(500);
+    std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), calls.front().message);
+    EXPECT_EQ(105, FrameOf(calls.front().icon));
+}
+
+TEST_F(ExitSequence, SecondExitLeavesOneDialogAndOneIcon)
+{
+    Load(kDefaults);
+    HWND first = Exit();
+    ASSERT_NE(nullptr, first);
+    int threads = ThreadCount();
+    HWND second = Exit();
+    ASSERT_NE(nullptr, second);
+    EXPECT_FALSE(IsWindow(first)) << "the earlier window went with its object";
+    EXPECT_EQ(1u, EndingDialogs().size());
+    EXPECT_FALSE(TrayIconExists(first, 128));
+    EXPECT_TRUE(TrayIconExists(second, 128));
+    EXPECT_EQ(threads, ThreadCount()) << "the earlier animation thread has ended";
+    SendMessageA(second, WM_CLOSE, 0, 0);
+    SendMessageA(second, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ExitSequence, UnloadWhileAnimatingKeepsTheCodeOfItsWindow)
+{
+    Load(kDefaults);
+    HWND dialog = Exit();
+    ASSERT_NE(nullptr, dialog);
+    HMODULE module = m_plugin->Module();
+    m_plugin->Unload();
+    Sleep(300);
+    EXPECT_EQ(module, GetModuleHandleA((m_temp.Path("tools\\Tolvanix.dll")).c_str()))
+        << "the module stays while its window lives";
+    SendMessageA(dialog, WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageA(dialog, WM_ACTIVATE, WA_ACTIVE, 0);
+    SendMessageA(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog), 0);
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    EXPECT_TRUE(IsWindow(dialog));
+}
+
+TEST_F(ExitSequence, HostWithoutMainWindowStillGetsDialogAndIcon)
+{
+    standin::SetMainWindow(nullptr);
+    Load(kDefaults);
+    HWND dialog = Exit();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(IsWindowVisible(m_host.Handle()));
+    EXPECT_TRUE(TrayIconExists(dialog, 128));
+    EXPECT_TRUE(DeletesOfHostIcons().empty());
+}
+
+TEST_F(ExitSequence, ProcessExitWithTheIconUpRemovesItCleanly)
+{
+    std::string log = m_temp.Path("shell.log");
+    std::string command = "\"" + ProgramFolder() + "exit_child.exe\" \"" + log + "\" \"" +
+                          m_temp.Path("child") + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &child));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.hProcess, 20000));
+    DWORD code = 1;
+    GetExitCodeProcess(child.hProcess, &code);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    EXPECT_EQ(0u, code) << "no crash at exit";
+    std::string calls = ReadFileText(log);
+    ASSERT_FALSE(calls.empty());
+    std::string last = calls.substr(calls.rfind('\n', calls.size() - 2) + 1);
+    EXPECT_EQ(0u, last.find(std::to_string(NIM_DELETE) + " ")) << calls;
+    EXPECT_NE(std::string::npos, last.find(" 128 1")) << "the icon was removed: " << last;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The real plug-in copied to a path of the test's choosing, loaded as the host loads it.
+class CLoadedPlugin {
+public:
+    explicit CLoadedPlugin(const std::string& path);
+    ~CLoadedPlugin();
+    CLoadedPlugin(const CLoadedPlugin&) = delete;
+    CLoadedPlugin& operator=(const CLoadedPlugin&) = delete;
+
+    HMODULE Module() const { return m_module; }
+    int OnExit() const;
+    int OnPlugInSetup() const;
+    FARPROC Get(const char* name) const { return GetProcAddress(m_module, name); }
+    // Drops the test's reference at once, as a host may.
+    void Unload();
+
+private:
+    HMODULE m_module = nullptr;
+};
+
+// One call the recorder saw, with the record as it was handed over.
+struct CShellCall {
+    DWORD message;
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    HICON icon;
+    std::string tip;
+    BOOL result;
+    DWORD tick;
+};
+
+// Stands between a module and the shell: replaces the module's import of Shell_NotifyIconA
+// with a recorder that forwards to the real one (or refuses adds on purpose).
+class CShellRecorder {
+public:
+    static void Install(HMODULE module);
+    static std::vector<CShellCall> Calls();
+    static std::vector<CShellCall> CallsFor(HWND window);
+    static void Clear();
+    static void RefuseAdds(bool refuse);
+    // Appends every call to this file as well, for a child process to report.
+    static void LogTo(const std::string& path);
+};
+
+// The host's main window: a frame with a status bar and its own tray icons.
+class CHostWindow {
+public:
+    CHostWindow();
+    ~CHostWindow();
+    CHostWindow(const CHostWindow&) = delete;
+    CHostWindow& operator=(const CHostWindow&) = delete;
+
+    HWND Handle() const { return m_window; }
+    HWND StatusBar() const { return m_statusBar; }
+    bool AddTrayIcon(UINT id);
+    bool HasTrayIcon(UINT id) const;
+
+private:
+    HWND m_window = nullptr;
+    HWND m_statusBar = nullptr;
+    std::vector<UINT> m_icons;
+};
+
+bool TrayIconExists(HWND window, UINT id);
+// Number of threads this process runs now.
+int ThreadCount();
+// The top-level ending dialogs ("Becky! Ver.2") of this process.
+std::vector<HWND> EndingDialogs();
+
+}  // namespace testing_support

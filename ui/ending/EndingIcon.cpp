@@ -1,0 +1,128 @@
+#include "ui/ending/EndingIcon.h"
+
+#include <new>
+
+#include "settings/ModuleInstance.h"
+#include "ui/ending/EndingDlg.h"
+
+namespace {
+
+const int kStillIcon = 105;
+const int kMovingFrames[] = {107, 108, 109, 110};
+const UINT kTipString = 57600;
+
+// A reference to this module for the thread to hold, so the code it runs stays loaded.
+HMODULE ReferenceThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&ReferenceThisModule), &module);
+    return module;
+}
+
+struct CThreadStart {
+    CEndingIcon* icon;
+    HMODULE module;
+};
+
+}  // namespace
+
+CEndingIcon::CEndingIcon() : m_id(128), m_animation(1)
+{
+}
+
+CEndingIcon::~CEndingIcon()
+{
+    Stop();
+}
+
+int CEndingIcon::Start(const CEndingDlg& dialog)
+{
+    SetWindow(CWindow(dialog.m_hWnd), m_id);
+    m_ownsIcon = 0;
+    HICON still = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(kStillIcon));
+    if (m_animation) {
+        m_frames.push_back(still);
+        for (int frame : kMovingFrames)
+            m_frames.push_back(LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(frame)));
+    }
+    SetIcon(still);
+    SetCallbackMessage(WM_USER);
+    std::string tip;
+    LoadResourceString(tip, kTipString);
+    SetTip(tip);
+    int added = Notify();
+
+    if (m_animation && !m_thread) {
+        m_stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        HMODULE module = ReferenceThisModule();
+        CThreadStart* start = new (std::nothrow) CThreadStart{this, module};
+        if (m_stopEvent && module && start)
+            m_thread.reset(CreateThread(nullptr, 0, AnimationThread, start, 0, &m_threadId));
+        if (!m_thread) {
+            delete start;
+            if (module)
+                FreeLibrary(module);
+        }
+    }
+    return added;
+}
+
+void CEndingIcon::Stop()
+{
+    if (m_stopEvent)
+        SetEvent(m_stopEvent.get());
+    // The thread may itself be the one unloading the module: it cannot wait for itself.
+    if (m_thread && m_threadId != GetCurrentThreadId())
+        WaitForSingleObject(m_thread.get(), INFINITE);
+    m_thread.reset();
+    for (HICON& frame : m_frames) {
+        if (frame)
+            DestroyIcon(frame);
+        frame = nullptr;
+    }
+    Delete();
+}
+
+DWORD WINAPI CEndingIcon::AnimationThread(LPVOID parameter)
+{
+    CThreadStart start = *static_cast<CThreadStart*>(parameter);
+    delete static_cast<CThreadStart*>(parameter);
+    start.icon->Animate();
+    FreeLibraryAndExitThread(start.module, 0);
+}
+
+void CEndingIcon::Animate()
+{
+    bool anyFrame = false;
+    for (HICON frame : m_frames)
+        anyFrame = anyFrame || frame;
+    if (!anyFrame)
+        return;
+    const bool swingBack = s_swingBack && m_frames.size() >= 3;
+    for (;;) {
+        for (HICON frame : m_frames) {
+            if (!ShowFrame(frame))
+                return;
+        }
+        if (swingBack) {
+            for (size_t at = m_frames.size() - 2; at >= 1; --at) {
+                if (!ShowFrame(m_frames[at]))
+                    return;
+            }
+        }
+    }
+}
+
+bool CEndingIcon::ShowFrame(HICON frame)
+{
+    // A stop that came first is not undone by one more frame.
+    if (WaitForSingleObject(m_stopEvent.get(), 0) != WAIT_TIMEOUT)
+        return false;
+    if (!frame)
+        return true;
+    SetIcon(frame);
+    Notify();
+    // The pause is a wait on the stop event, so that a stop takes effect at once.
+    return WaitForSingleObject(m_stopEvent.get(), s_frameInterval) == WAIT_TIMEOUT;
+}

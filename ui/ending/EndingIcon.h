@@ -1,0 +1,38 @@
+#pragma once
+
+#include <vector>
+
+#include "ui/ending/Tasktray.h"
+#include "ui/framework/OwnedHandle.h"
+
+class CEndingDlg;
+
+// The plug-in's icon in the notification area while the host exits. Owns its animation
+// thread, which it stops and joins before the frames or the object go.
+class CEndingIcon : public CTasktray {
+public:
+    CEndingIcon();
+    ~CEndingIcon() override;
+
+    // Adds the icon under the dialog's window; nonzero when the shell took it.
+    int Start(const CEndingDlg& dialog);
+    // Ends the animation, releases the frames and removes the icon.
+    void Stop();
+
+    UINT m_id;
+    std::vector<HICON> m_frames;
+    int m_animation;
+
+    static const DWORD s_frameInterval = 110;
+    static const bool s_swingBack = true;
+
+private:
+    static DWORD WINAPI AnimationThread(LPVOID icon);
+    void Animate();
+    // Shows one frame; false once the icon has been told to stop.
+    bool ShowFrame(HICON frame);
+
+    CKernelHandle m_stopEvent;
+    CKernelHandle m_thread;
+    DWORD m_threadId = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CWindow;
+
+// One icon in the notification area, as the record handed to the shell describes it.
+class CTasktray {
+public:
+    CTasktray();
+    virtual ~CTasktray();
+
+    CTasktray(const CTasktray&) = delete;
+    CTasktray& operator=(const CTasktray&) = delete;
+
+    // The first binding stays.
+    void SetWindow(const CWindow& window, UINT id);
+    void SetIcon(HICON icon);
+    void SetCallbackMessage(UINT message);
+    // Cut to the shell's 63 bytes, never inside a two-byte character.
+    void SetTip(const std::string& text);
+    // Adds the icon, or modifies it once added.
+    int Notify();
+    int Delete();
+    void DestroyOwnedIcon();
+
+    // Takes away the icon of any window, given the window and the icon's ID.
+    static int Remove(const CWindow& window, UINT id);
+
+    NOTIFYICONDATAA m_notifyIconData;
+    int m_added;
+    int m_ownsIcon;
+};
