@@ -22,6 +22,9 @@ struct CRecorderState {
     std::vector<CShellCall> calls;
     bool refuseAdds = false;
     std::string logPath;
+    // The shell's own entry, so that a patched program does not call itself.
+    ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
+        GetProcAddress(LoadLibraryA("shell32.dll"), "Shell_NotifyIconA")));
 };
 
 CRecorderState& Recorder()
@@ -38,7 +41,7 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
         std::lock_guard<std::mutex> hold(recorder.lock);
         refuse = recorder.refuseAdds && message == NIM_ADD;
     }
-    BOOL result = refuse ? FALSE : Shell_NotifyIconA(message, record);
+    BOOL result = refuse ? FALSE : recorder.forward(message, record);
     CShellCall call = {message,         record->hWnd, record->uID, record->uFlags,
                        record->uCallbackMessage, record->hIcon, std::string(record->szTip),
                        result,          GetTickCount()};
@@ -55,6 +58,12 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The test's own tray calls go straight to the shell, past any recorder.
+BOOL RealShellNotifyIcon(DWORD message, NOTIFYICONDATAA* record)
+{
+    return Recorder().forward(message, record);
 }
 
 }  // namespace
@@ -179,7 +188,7 @@ CHostWindow::~CHostWindow()
         record.cbSize = NOTIFYICONDATAA_V1_SIZE;
         record.hWnd = m_window;
         record.uID = id;
-        Shell_NotifyIconA(NIM_DELETE, &record);
+        RealShellNotifyIcon(NIM_DELETE, &record);
     }
     standin::SetMainWindow(nullptr);
     DestroyWindow(m_window);
@@ -194,7 +203,7 @@ bool CHostWindow::AddTrayIcon(UINT id)
     record.uFlags = NIF_ICON | NIF_TIP;
     record.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     lstrcpyA(record.szTip, "Stand-in Becky!");
-    if (!Shell_NotifyIconA(NIM_ADD, &record))
+    if (!RealShellNotifyIcon(NIM_ADD, &record))
         return false;
     m_icons.push_back(id);
     return true;
@@ -211,7 +220,7 @@ bool TrayIconExists(HWND window, UINT id)
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = window;
     record.uID = id;
-    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+    return RealShellNotifyIcon(NIM_MODIFY, &record) != FALSE;
 }
 
 int ThreadCount()

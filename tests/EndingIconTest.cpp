@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "settings/ModuleInstance.h"
+#include "tests/PluginHost.h"
+#include "ui/ending/EndingDlg.h"
+#include "ui/ending/EndingIcon.h"
+
+using namespace testing_support;
+
+namespace {
+
+double ProcessCpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& time) {
+        return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// An ending dialog to hang icons under, and the shell calls watched.
+class EndingIcon : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetModuleInstance(GetModuleHandleA(nullptr));
+        CShellRecorder::Install(GetModuleHandleA(nullptr));
+        ASSERT_EQ(1, m_dialog.Create());
+        m_threads = ThreadCount();
+    }
+    void TearDown() override
+    {
+        DestroyWindow(m_dialog.m_hWnd);
+        CShellRecorder::Clear();
+    }
+
+    std::unique_ptr<CEndingIcon> Started(const CEndingDlg& dialog, int animation = 1)
+    {
+        std::unique_ptr<CEndingIcon> icon(new CEndingIcon);
+        icon->m_animation = animation;
+        EXPECT_EQ(1, icon->Start(dialog));
+        return icon;
+    }
+
+    size_t CallsSince(HWND window, DWORD tick)
+    {
+        size_t count = 0;
+        for (const CShellCall& call : CShellRecorder::CallsFor(window))
+            count += call.tick > tick && call.message != NIM_DELETE;
+        return count;
+    }
+
+    CEndingDlg m_dialog;
+    int m_threads = 0;
+};
+
+}  // namespace
+
+TEST_F(EndingIcon, DeletingAnAnimatingIconStopsItAtOnce)
+{
+    std::unique_ptr<CEndingIcon> icon = Started(m_dialog);
+    Sleep(300);
+    LARGE_INTEGER frequency, before, after;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&before);
+    icon.reset();
+    QueryPerformanceCounter(&after);
+    DWORD stopped = GetTickCount();
+    double ms = 1000.0 * (after.QuadPart - before.QuadPart) / frequency.QuadPart;
+    std::printf("deleting an animating icon took %.2f ms\n", ms);
+    EXPECT_LT(ms, 50.0);
+    EXPECT_EQ(m_threads, ThreadCount()) << "its thread has ended";
+    EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
+    Sleep(300);
+    EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped)) << "no frame after the stop";
+}
+
+TEST_F(EndingIcon, StopBeforeTheThreadBeginsIsNotUndone)
+{
+    for (int round = 0; round < 20; ++round) {
+        Started(m_dialog).reset();
+        DWORD stopped = GetTickCount();
+        Sleep(20);
+        EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped)) << "round " << round;
+        EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128)) << "round " << round;
+    }
+    EXPECT_EQ(m_threads, ThreadCount());
+}
+
+TEST_F(EndingIcon, OneIconsStartDoesNotKeepAnothersThreadAlive)
+{
+    CEndingDlg other;
+    ASSERT_EQ(1, other.Create());
+    std::unique_ptr<CEndingIcon> first = Started(m_dialog);
+    std::unique_ptr<CEndingIcon> second = Started(other);
+    first.reset();
+    DWORD stopped = GetTickCount();
+    Sleep(400);
+    EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped));
+    EXPECT_GE(CallsSince(other.m_hWnd, stopped), 2u) << "the other icon goes on";
+    second.reset();
+    EXPECT_EQ(m_threads, ThreadCount());
+    DestroyWindow(other.m_hWnd);
+}
+
+TEST_F(EndingIcon, WithoutLoadableFramesTheThreadEndsInsteadOfSpinning)
+{
+    // A module without the icon resources: every frame fails to load.
+    SetModuleInstance(GetModuleHandleA("kernel32.dll"));
+    double cpuBefore = ProcessCpuMs();
+    std::unique_ptr<CEndingIcon> icon(new CEndingIcon);
+    icon->Start(m_dialog);
+    Sleep(300);
+    EXPECT_EQ(m_threads, ThreadCount()) << "the thread ended by itself";
+    EXPECT_LT(ProcessCpuMs() - cpuBefore, 100.0);
+}
+
+TEST_F(EndingIcon, StillIconStartsNoThread)
+{
+    std::unique_ptr<CEndingIcon> icon = Started(m_dialog, 0);
+    EXPECT_TRUE(icon->m_frames.empty());
+    EXPECT_EQ(m_threads, ThreadCount());
+    icon.reset();
+    EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
+}
+
+TEST_F(EndingIcon, NeverStartedIconSendsNothing)
+{
+    { CEndingIcon icon; }
+    EXPECT_TRUE(CShellRecorder::CallsFor(m_dialog.m_hWnd).empty());
+}
+
+TEST_F(EndingIcon, ManyStartsAndStopsLeaveNothingBehind)
+{
+    for (int round = 0; round < 50; ++round) {
+        std::unique_ptr<CEndingIcon> icon = Started(m_dialog);
+        Sleep(round % 5);
+    }
+    EXPECT_EQ(m_threads, ThreadCount());
+    EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
+}
