@@ -2,13 +2,38 @@
 
 #include <cstring>
 
+#include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
+#include "settings/EndingInfo.h"
+#include "ui/ending/SetupDlg.h"
 
 namespace {
 
 void CopyText(char* field, const char* text)
 {
     std::memcpy(field, text, std::strlen(text) + 1);
+}
+
+// Edits the switches over the host's main window; only OK changes and saves them.
+void RunSetup()
+{
+    CBeckyMainWindow* main = GetMainWindow();
+    if (!main)
+        return;
+    CSetupDlg dialog;
+    dialog.m_endingDialog = g_endingInfo.EndingDialog;
+    dialog.m_endingDialogTopMost = g_endingInfo.EndingDialogTopMost;
+    dialog.m_endingIcon = g_endingInfo.EndingIcon;
+    dialog.m_endingIconAnimation = g_endingInfo.EndingIconAnimation;
+    dialog.m_hideBecky = g_endingInfo.HideBecky;
+    if (dialog.DoModal(main) != 1)
+        return;
+    g_endingInfo.EndingDialog = dialog.m_endingDialog;
+    g_endingInfo.EndingDialogTopMost = dialog.m_endingDialogTopMost;
+    g_endingInfo.EndingIcon = dialog.m_endingIcon;
+    g_endingInfo.EndingIconAnimation = dialog.m_endingIconAnimation;
+    g_endingInfo.HideBecky = dialog.m_hideBecky;
+    g_endingInfo.Save();
 }
 
 }  // namespace
@@ -25,7 +50,10 @@ extern "C" int WINAPI BKC_OnExit()
 
 extern "C" int WINAPI BKC_OnPlugInSetup(LONG)
 {
-    // The setup dialog is not built yet: setup does nothing.
+    try {
+        RunSetup();
+    } catch (...) {
+    }
     return 1;
 }
 

@@ -214,6 +214,69 @@ bool CHostWindow::HasTrayIcon(UINT id) const
     return TrayIconExists(m_window, id);
 }
 
+namespace {
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found)
+{
+    char windowClass[16] = {};
+    GetClassNameA(window, windowClass, sizeof(windowClass));
+    if (lstrcmpA(windowClass, "#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+CDialogDriver::CDialogDriver(Script script)
+    : m_ownerThread(GetCurrentThreadId()),
+      m_thread([this, script]() {
+          HWND dialog = nullptr;
+          for (int wait = 0; wait < 100 && !dialog; ++wait) {
+              EnumThreadWindows(m_ownerThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+              if (!dialog)
+                  Sleep(20);
+          }
+          if (!dialog)
+              return;
+          m_found = true;
+          script(dialog);
+          for (int wait = 0; wait < 100 && IsWindow(dialog); ++wait)
+              Sleep(20);
+          if (IsWindow(dialog))
+              PostMessageA(dialog, WM_CLOSE, 0, 0);
+      })
+{
+}
+
+CDialogDriver::~CDialogDriver()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool CDialogDriver::Found()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_found;
+}
+
+void Click(HWND dialog, int id)
+{
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
 bool TrayIconExists(HWND window, UINT id)
 {
     NOTIFYICONDATAA record = {};

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -70,6 +72,31 @@ private:
     HWND m_statusBar = nullptr;
     std::vector<UINT> m_icons;
 };
+
+// Plays a user on another thread: waits for a dialog of the calling thread to appear, runs
+// the script against it, and closes it if the script left it open.
+class CDialogDriver {
+public:
+    using Script = std::function<void(HWND dialog)>;
+
+    explicit CDialogDriver(Script script);
+    ~CDialogDriver();
+    CDialogDriver(const CDialogDriver&) = delete;
+    CDialogDriver& operator=(const CDialogDriver&) = delete;
+
+    // Whether a dialog appeared at all.
+    bool Found();
+
+private:
+    DWORD m_ownerThread;
+    bool m_found = false;
+    std::thread m_thread;
+};
+
+// What a user does and sees, from another thread.
+void Click(HWND dialog, int id);
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
 
 bool TrayIconExists(HWND window, UINT id);
 // Number of threads this process runs now.

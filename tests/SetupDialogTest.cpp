@@ -1,0 +1,236 @@
+// The setup dialog through the real export, driven the way a user drives it.
+#include <gtest/gtest.h>
+
+#include "standin/StandInHost.h"
+#include "tests/PluginHost.h"
+#include "tests/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const int kDialog = 1000;
+const int kIcon = 1001;
+const int kHide = 1003;
+const int kTopMost = 1004;
+const int kAnimation = 1005;
+
+// What the user saw of the five boxes.
+struct CBoxes {
+    bool checked[5];
+    bool enabled[5];
+};
+
+const int kBoxIds[5] = {kDialog, kTopMost, kIcon, kAnimation, kHide};
+
+CBoxes Look(HWND dialog)
+{
+    CBoxes boxes;
+    for (int i = 0; i < 5; ++i) {
+        boxes.checked[i] = IsChecked(dialog, kBoxIds[i]);
+        boxes.enabled[i] = IsEnabled(dialog, kBoxIds[i]);
+    }
+    return boxes;
+}
+
+std::string SettingsText(int dialog, int topMost, int icon, int animation, int hide)
+{
+    return "[Tolvanix]\r\nEndingDialog=" + std::to_string(dialog) +
+           "\r\nEndingDialogTopMost=" + std::to_string(topMost) + "\r\nEndingIcon=" +
+           std::to_string(icon) + "\r\nEndingIconAnimation=" + std::to_string(animation) +
+           "\r\nHideBecky=" + std::to_string(hide) + "\r\n";
+}
+
+class SetupDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        standin::SetDataFolder(m_temp.Path("data\\").c_str());
+        MakeFolders(m_temp.Path("data\\Plugins"));
+        MakeFolders(m_temp.Path("tools"));
+    }
+    void TearDown() override
+    {
+        m_plugin.reset();
+        standin::SetDataFolder("C:\\");
+    }
+
+    void Load(const std::string& settings)
+    {
+        WriteFileText(SettingsPath(), settings);
+        m_plugin.reset(new CLoadedPlugin(m_temp.Path("tools\\Tolvanix.dll")));
+        ASSERT_NE(nullptr, m_plugin->Module());
+    }
+
+    // Opens the setup as the host does, with a user playing the script.
+    bool Setup(CDialogDriver::Script script)
+    {
+        CDialogDriver user(script);
+        EXPECT_EQ(1, m_plugin->OnPlugInSetup());
+        return user.Found();
+    }
+
+    std::string SettingsPath() const { return m_temp.Path("data\\Plugins\\Tolvanix.ini"); }
+
+    CTempFolder m_temp;
+    CHostWindow m_host;
+    std::unique_ptr<CLoadedPlugin> m_plugin;
+};
+
+}  // namespace
+
+TEST_F(SetupDialog, DependentBoxesOpenDisabledWhenTheirMasterIsOff)
+{
+    Load(SettingsText(0, 1, 0, 1, 1));
+    CBoxes seen = {};
+    ASSERT_TRUE(Setup([&](HWND dialog) {
+        seen = Look(dialog);
+        Click(dialog, IDCANCEL);
+    }));
+    EXPECT_FALSE(seen.checked[0]);
+    EXPECT_TRUE(seen.checked[1]) << "Top most keeps its mark";
+    EXPECT_FALSE(seen.enabled[1]) << "Top most is disabled";
+    EXPECT_FALSE(seen.checked[2]);
+    EXPECT_TRUE(seen.checked[3]);
+    EXPECT_FALSE(seen.enabled[3]) << "Animation is disabled";
+    EXPECT_TRUE(seen.enabled[0] && seen.enabled[2] && seen.enabled[4]);
+}
+
+TEST_F(SetupDialog, ClearingAMasterDisablesItsDependentAndKeepsTheMark)
+{
+    Load(SettingsText(1, 1, 1, 0, 1));
+    CBoxes cleared = {}, restored = {};
+    ASSERT_TRUE(Setup([&](HWND dialog) {
+        Click(dialog, kDialog);
+        Click(dialog, kIcon);
+        cleared = Look(dialog);
+        Click(dialog, kDialog);
+        Click(dialog, kIcon);
+        restored = Look(dialog);
+        Click(dialog, kDialog);
+        Click(dialog, IDOK);
+    }));
+    EXPECT_FALSE(cleared.enabled[1]);
+    EXPECT_TRUE(cleared.checked[1]);
+    EXPECT_FALSE(cleared.enabled[3]);
+    EXPECT_FALSE(cleared.checked[3]);
+    EXPECT_TRUE(restored.enabled[1]);
+    EXPECT_TRUE(restored.checked[1]) << "enabled again with the earlier mark";
+    EXPECT_TRUE(restored.enabled[3]);
+    EXPECT_EQ(SettingsText(0, 1, 1, 0, 1), ReadFileText(SettingsPath()))
+        << "OK stores the mark of the disabled Top most box";
+}
+
+TEST_F(SetupDialog, CancelEscapeAndCloseBoxChangeNothing)
+{
+    const std::string original = "; kept\r\n[Tolvanix]\r\nEndingDialog=2\r\nHideBecky=yes\r\n";
+    Load(original);
+    const std::vector<std::function<void(HWND)>> ways = {
+        [](HWND dialog) { Click(dialog, IDCANCEL); },
+        [](HWND dialog) {
+            HWND focus = GetDlgItem(dialog, kHide);
+            PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+    };
+    for (const auto& leave : ways) {
+        ASSERT_TRUE(Setup([&](HWND dialog) {
+            for (int id : kBoxIds)
+                Click(dialog, id);
+            leave(dialog);
+        }));
+        EXPECT_EQ(original, ReadFileText(SettingsPath()));
+    }
+    CBoxes seen = {};
+    ASSERT_TRUE(Setup([&](HWND dialog) {
+        seen = Look(dialog);
+        Click(dialog, IDOK);
+    }));
+    const bool expected[5] = {true, false, true, true, false};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(expected[i], seen.checked[i]) << "box " << kBoxIds[i] << " after the cancels";
+}
+
+TEST_F(SetupDialog, OkWritesTheFiveKeysAsOneOrZero)
+{
+    Load("; kept\r\n[Tolvanix]\r\nEndingDialog=2\r\nHideBecky=yes\r\n[Other]\r\nx=y\r\n");
+    ASSERT_TRUE(Setup([&](HWND dialog) { Click(dialog, IDOK); }));
+    EXPECT_EQ("; kept\r\n[Tolvanix]\r\nEndingDialog=1\r\nHideBecky=0\r\nEndingDialogTopMost=0\r\n"
+              "EndingIcon=1\r\nEndingIconAnimation=1\r\n[Other]\r\nx=y\r\n",
+              ReadFileText(SettingsPath()));
+
+    DeleteFileA(SettingsPath().c_str());
+    ASSERT_TRUE(Setup([&](HWND dialog) {
+        Click(dialog, kHide);
+        Click(dialog, kAnimation);
+        Click(dialog, IDOK);
+    }));
+    EXPECT_EQ(SettingsText(1, 0, 1, 0, 1), ReadFileText(SettingsPath()))
+        << "written again although nothing else changed";
+}
+
+TEST_F(SetupDialog, NoMainWindowShowsAndWritesNothing)
+{
+    Load(SettingsText(1, 0, 1, 1, 1));
+    standin::SetMainWindow(nullptr);
+    EXPECT_FALSE(Setup([](HWND dialog) { Click(dialog, IDOK); }));
+    EXPECT_EQ(SettingsText(1, 0, 1, 1, 1), ReadFileText(SettingsPath()));
+}
+
+TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
+{
+    Load(SettingsText(1, 0, 1, 1, 1));
+    POINT origin = {0, 0};
+    char caption[64] = {};
+    LOGFONTA font = {};
+    HICON icons[2] = {};
+    ASSERT_TRUE(Setup([&](HWND dialog) {
+        ClientToScreen(dialog, &origin);
+        GetWindowTextA(dialog, caption, sizeof(caption));
+        HFONT handle = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, kDialog), WM_GETFONT, 0, 0));
+        GetObjectA(handle, sizeof(font), &font);
+        icons[0] = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
+        icons[1] = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
+        Click(dialog, IDCANCEL);
+    }));
+    // The template's (0, 0) places the dialog's client area at the host's client corner.
+    POINT corner = {0, 0};
+    ClientToScreen(m_host.Handle(), &corner);
+    EXPECT_EQ(corner.x, origin.x);
+    EXPECT_EQ(corner.y, origin.y);
+    if (GetACP() == 932) {
+        EXPECT_STREQ("Tolvanix \x90\xDD\x92\xE8", caption);
+        EXPECT_STREQ("MS UI Gothic", font.lfFaceName);
+    } else {
+        EXPECT_STREQ("Tolvanix Setup", caption);
+        EXPECT_STREQ("Arial", font.lfFaceName);
+    }
+    for (HICON icon : icons) {
+        ASSERT_NE(nullptr, icon) << "the caption shows the plug-in's icon";
+        ICONINFO info;
+        EXPECT_FALSE(GetIconInfo(icon, &info)) << "released when the dialog ended";
+    }
+}
+
+TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
+{
+    Load(SettingsText(1, 0, 1, 1, 1));
+    for (int run = 0; run < 100; ++run) {
+        std::vector<HGDIOBJ> fonts;
+        std::vector<HICON> icons;
+        ASSERT_TRUE(Setup([&](HWND dialog) {
+            fonts.push_back(reinterpret_cast<HGDIOBJ>(
+                SendMessageA(GetDlgItem(dialog, kDialog), WM_GETFONT, 0, 0)));
+            icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
+            icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)));
+            Click(dialog, run % 2 ? IDOK : IDCANCEL);
+        })) << "run " << run;
+        ICONINFO info;
+        for (HICON icon : icons)
+            ASSERT_FALSE(GetIconInfo(icon, &info)) << "run " << run;
+        LOGFONTA font;
+        if (GetACP() == 932) {
+            ASSERT_EQ(0, GetObjectA(fonts.front(), sizeof(font), &font)) << "run " << run;
+        }
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ui/framework/OwnedHandle.h"
+#include "ui/framework/UiGothicDialog.h"
+
+// The setup dialog: the five switches as check boxes. Owns its two caption icons, which it
+// releases when a run ends.
+class CSetupDlg : public CUiGothicDialog {
+public:
+    CSetupDlg();
+    ~CSetupDlg() override;
+
+    int OnCommand(WPARAM wParam, LPARAM lParam) override;
+    int OnInitDialog() override;
+    int OnOK() override;
+    virtual void SetDefaults();
+
+    // 1 after OK, 2 after Cancel, the system's failure value when no dialog could be made.
+    INT_PTR DoModal(CWindow* parent);
+    // Enables each dependent box only while its master box is ticked.
+    void UpdateControls();
+
+    int m_endingDialog;
+    int m_endingDialogTopMost;
+    int m_endingIcon;
+    int m_endingIconAnimation;
+    int m_hideBecky;
+
+private:
+    int IsChecked(int id);
+    void SetChecked(int id, int checked);
+
+    CIconHandle m_smallIcon;
+    CIconHandle m_bigIcon;
+};
