@@ -3,9 +3,6 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
-#include <cstring>
-#include <fstream>
-#include <mutex>
 
 #include "standin/StandInHost.h"
 #include "tests/TestSupport.h"
@@ -14,56 +11,9 @@ namespace testing_support {
 
 namespace {
 
-using ShellNotifyIcon = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
-
-// Never destroyed: a module's destructors still call the shell while the process exits.
-struct CRecorderState {
-    std::mutex lock;
-    std::vector<CShellCall> calls;
-    bool refuseAdds = false;
-    std::string logPath;
-    // The shell's own entry, so that a patched program does not call itself.
-    ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
-        GetProcAddress(LoadLibraryA("shell32.dll"), "Shell_NotifyIconA")));
-};
-
-CRecorderState& Recorder()
-{
-    static CRecorderState* state = new CRecorderState;
-    return *state;
-}
-
-BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
-{
-    CRecorderState& recorder = Recorder();
-    bool refuse;
-    {
-        std::lock_guard<std::mutex> hold(recorder.lock);
-        refuse = recorder.refuseAdds && message == NIM_ADD;
-    }
-    BOOL result = refuse ? FALSE : recorder.forward(message, record);
-    CShellCall call = {message,         record->hWnd, record->uID, record->uFlags,
-                       record->uCallbackMessage, record->hIcon, std::string(record->szTip),
-                       result,          GetTickCount()};
-    std::lock_guard<std::mutex> hold(recorder.lock);
-    recorder.calls.push_back(call);
-    if (!recorder.logPath.empty()) {
-        std::ofstream log(recorder.logPath, std::ios::app);
-        log << message << " " << reinterpret_cast<UINT_PTR>(record->hWnd) << " " << record->uID
-            << " " << result << "\n";
-    }
-    return result;
-}
-
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The test's own tray calls go straight to the shell, past any recorder.
-BOOL RealShellNotifyIcon(DWORD message, NOTIFYICONDATAA* record)
-{
-    return Recorder().forward(message, record);
 }
 
 }  // namespace
@@ -101,69 +51,6 @@ void CLoadedPlugin::Unload()
     m_module = nullptr;
 }
 
-void CShellRecorder::Install(HMODULE module)
-{
-    auto base = reinterpret_cast<BYTE*>(module);
-    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-    for (; descriptor->Name; ++descriptor) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + descriptor->Name), "shell32.dll") != 0)
-            continue;
-        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
-        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "Shell_NotifyIconA") != 0)
-                continue;
-            DWORD protection;
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE,
-                           &protection);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordShellNotifyIcon);
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection,
-                           &protection);
-        }
-    }
-}
-
-std::vector<CShellCall> CShellRecorder::Calls()
-{
-    std::lock_guard<std::mutex> hold(Recorder().lock);
-    return Recorder().calls;
-}
-
-std::vector<CShellCall> CShellRecorder::CallsFor(HWND window)
-{
-    std::vector<CShellCall> matching;
-    for (const CShellCall& call : Calls()) {
-        if (call.window == window)
-            matching.push_back(call);
-    }
-    return matching;
-}
-
-void CShellRecorder::Clear()
-{
-    std::lock_guard<std::mutex> hold(Recorder().lock);
-    Recorder().calls.clear();
-}
-
-void CShellRecorder::RefuseAdds(bool refuse)
-{
-    std::lock_guard<std::mutex> hold(Recorder().lock);
-    Recorder().refuseAdds = refuse;
-}
-
-void CShellRecorder::LogTo(const std::string& path)
-{
-    std::lock_guard<std::mutex> hold(Recorder().lock);
-    Recorder().logPath = path;
-}
-
 CHostWindow::CHostWindow()
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
@@ -188,7 +75,7 @@ CHostWindow::~CHostWindow()
         record.cbSize = NOTIFYICONDATAA_V1_SIZE;
         record.hWnd = m_window;
         record.uID = id;
-        RealShellNotifyIcon(NIM_DELETE, &record);
+        CShellRecorder::Forward(NIM_DELETE, &record);
     }
     standin::SetMainWindow(nullptr);
     DestroyWindow(m_window);
@@ -203,7 +90,7 @@ bool CHostWindow::AddTrayIcon(UINT id)
     record.uFlags = NIF_ICON | NIF_TIP;
     record.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     lstrcpyA(record.szTip, "Stand-in Becky!");
-    if (!RealShellNotifyIcon(NIM_ADD, &record))
+    if (!CShellRecorder::Forward(NIM_ADD, &record))
         return false;
     m_icons.push_back(id);
     return true;
@@ -283,7 +170,7 @@ bool TrayIconExists(HWND window, UINT id)
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = window;
     record.uID = id;
-    return RealShellNotifyIcon(NIM_MODIFY, &record) != FALSE;
+    return CShellRecorder::Forward(NIM_MODIFY, &record) != FALSE;
 }
 
 int ThreadCount()

@@ -7,7 +7,12 @@
 #include <thread>
 #include <vector>
 
+#include "standin/ShellRecorder.h"
+
 namespace testing_support {
+
+using standin::CShellCall;
+using standin::CShellRecorder;
 
 // The real plug-in copied to a path of the test's choosing, loaded as the host loads it.
 class CLoadedPlugin {
@@ -26,32 +31,6 @@ public:
 
 private:
     HMODULE m_module = nullptr;
-};
-
-// One call the recorder saw, with the record as it was handed over.
-struct CShellCall {
-    DWORD message;
-    HWND window;
-    UINT id;
-    UINT flags;
-    UINT callbackMessage;
-    HICON icon;
-    std::string tip;
-    BOOL result;
-    DWORD tick;
-};
-
-// Stands between a module and the shell: replaces the module's import of Shell_NotifyIconA
-// with a recorder that forwards to the real one (or refuses adds on purpose).
-class CShellRecorder {
-public:
-    static void Install(HMODULE module);
-    static std::vector<CShellCall> Calls();
-    static std::vector<CShellCall> CallsFor(HWND window);
-    static void Clear();
-    static void RefuseAdds(bool refuse);
-    // Appends every call to this file as well, for a child process to report.
-    static void LogTo(const std::string& path);
 };
 
 // The host's main window: a frame with a status bar and its own tray icons.

@@ -1,0 +1,122 @@
+#include "standin/ShellRecorder.h"
+
+#include <cstring>
+#include <fstream>
+#include <mutex>
+
+namespace standin {
+
+namespace {
+
+using ShellNotifyIcon = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+
+// Never destroyed: a module's destructors still call the shell while the process exits.
+struct CRecorderState {
+    std::mutex lock;
+    std::vector<CShellCall> calls;
+    bool refuseAdds = false;
+    std::string logPath;
+    // The shell's own entry, so that a patched program does not call itself.
+    ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
+        GetProcAddress(LoadLibraryA("shell32.dll"), "Shell_NotifyIconA")));
+};
+
+CRecorderState& Recorder()
+{
+    static CRecorderState* state = new CRecorderState;
+    return *state;
+}
+
+BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
+{
+    CRecorderState& recorder = Recorder();
+    bool refuse;
+    {
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        refuse = recorder.refuseAdds && message == NIM_ADD;
+    }
+    BOOL result = refuse ? FALSE : recorder.forward(message, record);
+    CShellCall call = {message,         record->hWnd, record->uID, record->uFlags,
+                       record->uCallbackMessage, record->hIcon, std::string(record->szTip),
+                       result,          GetTickCount()};
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    recorder.calls.push_back(call);
+    if (!recorder.logPath.empty()) {
+        std::ofstream log(recorder.logPath, std::ios::app);
+        log << message << " " << reinterpret_cast<UINT_PTR>(record->hWnd) << " " << record->uID
+            << " " << result << "\n";
+    }
+    return result;
+}
+
+}  // namespace
+
+void CShellRecorder::Install(HMODULE module)
+{
+    auto base = reinterpret_cast<BYTE*>(module);
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (; descriptor->Name; ++descriptor) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + descriptor->Name), "shell32.dll") != 0)
+            continue;
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
+        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "Shell_NotifyIconA") != 0)
+                continue;
+            DWORD protection;
+            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE,
+                           &protection);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordShellNotifyIcon);
+            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection,
+                           &protection);
+        }
+    }
+}
+
+std::vector<CShellCall> CShellRecorder::Calls()
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    return Recorder().calls;
+}
+
+std::vector<CShellCall> CShellRecorder::CallsFor(HWND window)
+{
+    std::vector<CShellCall> matching;
+    for (const CShellCall& call : Calls()) {
+        if (call.window == window)
+            matching.push_back(call);
+    }
+    return matching;
+}
+
+void CShellRecorder::Clear()
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    Recorder().calls.clear();
+}
+
+void CShellRecorder::RefuseAdds(bool refuse)
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    Recorder().refuseAdds = refuse;
+}
+
+void CShellRecorder::LogTo(const std::string& path)
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    Recorder().logPath = path;
+}
+
+BOOL CShellRecorder::Forward(DWORD message, NOTIFYICONDATAA* record)
+{
+    return Recorder().forward(message, record);
+}
+
+}  // namespace standin

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// One call the recorder saw, with the record as it was handed over.
+struct CShellCall {
+    DWORD message;
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    HICON icon;
+    std::string tip;
+    BOOL result;
+    DWORD tick;
+};
+
+// Stands between a module and the shell: replaces the module's import of Shell_NotifyIconA
+// with a recorder that forwards to the real one (or refuses adds on purpose).
+class CShellRecorder {
+public:
+    static void Install(HMODULE module);
+    static std::vector<CShellCall> Calls();
+    static std::vector<CShellCall> CallsFor(HWND window);
+    static void Clear();
+    static void RefuseAdds(bool refuse);
+    // Appends every call to this file as well, for a child process to report.
+    static void LogTo(const std::string& path);
+    // The shell's own entry, for a caller's own tray calls that must not be recorded.
+    static BOOL Forward(DWORD message, NOTIFYICONDATAA* record);
+};
+
+}  // namespace standin
