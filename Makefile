@@ -4,7 +4,7 @@ I686 := build/i686
 X64 := build/x86_64
 JOBS ?= 2
 
-.PHONY: all deps dll tests test screenshots clean
+.PHONY: all deps dll tests test demo screenshots clean
 
 all: dll
 
@@ -22,6 +22,10 @@ tests: dll
 
 test: tests
 	@tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
+
+# The plug-in in the stand-in host; pictures in build/demo/ when there is no display.
+demo: tests
+	@tools/demo.sh
 
 # Each dialog template in each language, as the virtual display shows it.
 screenshots: tests

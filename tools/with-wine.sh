@@ -13,15 +13,23 @@ if [ -z "${TOLVANIX_IN_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "with-wine: creating the Wine prefix $WINEPREFIX"
-    wine wineboot -u >/dev/null 2>&1
+# Bump when the settings below change, so that existing prefixes get them too.
+settings_mark="$WINEPREFIX/.tolvanix-settings-2"
+if [ ! -f "$settings_mark" ]; then
+    echo "with-wine: preparing the Wine prefix $WINEPREFIX"
+    [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -u >/dev/null 2>&1
     wineserver -w
+    reg() { wine reg add "$@" /f >/dev/null 2>&1; }
     # No window manager here: unmanaged windows hide and close without a 2 s stall.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
     # A crash must fail the test, not wait on a dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+    # Japanese texts drawn with the free IPA fonts, proportional like the Windows ones.
+    reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic
+    reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic'
     wineserver -w
+    touch "$settings_mark"
 fi
 
 # Start the server and the desktop process before the command, so that they do not

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Runs the plug-in in the stand-in host. With a display, interactively; without one, as a
+# scripted user under a virtual display that leaves pictures in build/demo/.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+host=build/x86_64/becky_standin.exe
+out=build/demo
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && [ -z "${TOLVANIX_HEADLESS:-}" ]; then
+    echo "demo: the stand-in host is open; close its window to run the exit"
+    TOLVANIX_IN_DISPLAY=1 tools/with-wine.sh wine "$host" --data "Z:$root/$out/data"
+    exit 0
+fi
+
+rm -rf "$out"
+mkdir -p "$out"
+tools/with-wine.sh sh -c "
+    wine '$host' --data 'Z:$root/$out/data-en' --auto 'Z:$root/$out' en &&
+    LC_ALL=ja_JP.UTF-8 wine '$host' --data 'Z:$root/$out/data-ja' --auto 'Z:$root/$out' ja
+" | tr -d '\r' | grep -v '^picture:'
+
+for bmp in "$out"/*.bmp; do
+    convert "$bmp" "${bmp%.bmp}.png"
+    rm "$bmp"
+done
+frames=$(ls "$out"/tray-frame-*-en.png | sort -t- -k3 -n)
+convert -delay 11 -loop 0 -dispose background $frames "$out/tray-icon-animation.gif"
+convert $frames -bordercolor white -border 4 +append "$out/tray-icon-frames.png"
+rm -f "$out"/tray-frame-*.png
+echo "pictures:"
+ls "$out"/*.png "$out"/*.gif | sed 's/^/    /'
