@@ -11,11 +11,11 @@ public:
     int Save() override;
     virtual void SetDefaults();
 
-    int EndingDialog;
-    int EndingDialogTopMost;
-    int EndingIcon;
-    int EndingIconAnimation;
-    int HideBecky;
+    int EndingDialog = 0;
+    int EndingDialogTopMost = 0;
+    int EndingIcon = 0;
+    int EndingIconAnimation = 0;
+    int HideBecky = 0;
 };
 
 extern CEndingInfo g_endingInfo;

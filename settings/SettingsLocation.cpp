@@ -106,6 +106,8 @@ void StartUpSettings()
         return;
     g_endingInfo.LoadFrom(old);
     g_endingInfo.Save();
+    // Save has just tried to write the file, so this asks the disk anew.
+    // cppcheck-suppress knownConditionTrueFalse
     if (FileExists(current) && !NameSameFile(old, current))
         DeleteFileA(old.c_str());
 }

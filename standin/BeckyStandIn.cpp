@@ -130,11 +130,12 @@ void OpenSetup()
 }
 
 // Saves the frames the plug-in put into the tray, in the order the shell got them.
-void SnapTrayFrames(HWND endingDialog)
+void SnapTrayFrames()
 {
     std::vector<HICON> frames;
-    for (const standin::CShellCall& call : standin::CShellRecorder::CallsFor(endingDialog)) {
-        if ((call.message == NIM_ADD || call.message == NIM_MODIFY) && call.icon)
+    for (const standin::CShellCall& call : standin::CShellRecorder::Calls()) {
+        bool shown = call.message == NIM_ADD || call.message == NIM_MODIFY;
+        if (shown && call.window != g_main && call.icon)
             frames.push_back(call.icon);
     }
     // The first call adds the still frame; the thread then shows it again to begin a cycle.
@@ -163,16 +164,8 @@ void CloseHost()
         SetWindowTextA(g_status, text);
         standin::PaintPendingWindows();
     }
-    if (!g_options.pictures.empty()) {
-        HWND iconWindow = ending;
-        if (!iconWindow) {
-            for (const standin::CShellCall& call : standin::CShellRecorder::Calls()) {
-                if (call.message == NIM_ADD && call.id == kHostIconId && call.window != g_main)
-                    iconWindow = call.window;
-            }
-        }
-        SnapTrayFrames(iconWindow);
-    }
+    if (!g_options.pictures.empty())
+        SnapTrayFrames();
     DestroyWindow(g_main);
 }
 

@@ -1,6 +1,8 @@
 #include "standin/ShellRecorder.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <fstream>
 #include <mutex>
 
@@ -88,11 +90,10 @@ std::vector<CShellCall> CShellRecorder::Calls()
 
 std::vector<CShellCall> CShellRecorder::CallsFor(HWND window)
 {
+    std::vector<CShellCall> all = Calls();
     std::vector<CShellCall> matching;
-    for (const CShellCall& call : Calls()) {
-        if (call.window == window)
-            matching.push_back(call);
-    }
+    std::copy_if(all.begin(), all.end(), std::back_inserter(matching),
+                 [window](const CShellCall& call) { return call.window == window; });
     return matching;
 }
 

@@ -193,3 +193,12 @@ TEST_F(DialogRun, SetupCaptionFollowsTheLocale)
         EXPECT_EQ("Tolvanix Setup", dialog.GetWindowText());
     DestroyWindow(dialog.m_hWnd);
 }
+
+TEST_F(DialogRun, InitialisationWithoutAnObjectIsIgnored)
+{
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    EXPECT_EQ(0, CDialog::DialogProc(window, WM_INITDIALOG, 0, 0));
+    EXPECT_EQ(nullptr, CWindow::Lookup(window));
+    DestroyWindow(window);
+}

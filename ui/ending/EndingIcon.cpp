@@ -1,6 +1,6 @@
 #include "ui/ending/EndingIcon.h"
 
-#include <new>
+#include <algorithm>
 
 #include "settings/ModuleInstance.h"
 #include "ui/ending/EndingDlg.h"
@@ -19,11 +19,6 @@ HMODULE ReferenceThisModule()
                        reinterpret_cast<LPCSTR>(&ReferenceThisModule), &module);
     return module;
 }
-
-struct CThreadStart {
-    CEndingIcon* icon;
-    HMODULE module;
-};
 
 }  // namespace
 
@@ -52,20 +47,21 @@ int CEndingIcon::Start(const CEndingDlg& dialog)
     LoadResourceString(tip, kTipString);
     SetTip(tip);
     int added = Notify();
-
-    if (m_animation && !m_thread) {
-        m_stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        HMODULE module = ReferenceThisModule();
-        CThreadStart* start = new (std::nothrow) CThreadStart{this, module};
-        if (m_stopEvent && module && start)
-            m_thread.reset(CreateThread(nullptr, 0, AnimationThread, start, 0, &m_threadId));
-        if (!m_thread) {
-            delete start;
-            if (module)
-                FreeLibrary(module);
-        }
-    }
+    if (m_animation)
+        StartAnimation();
     return added;
+}
+
+void CEndingIcon::StartAnimation()
+{
+    if (m_thread)
+        return;
+    m_stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    m_moduleReference = ReferenceThisModule();
+    if (m_stopEvent && m_moduleReference)
+        m_thread.reset(CreateThread(nullptr, 0, AnimationThread, this, 0, &m_threadId));
+    if (!m_thread && m_moduleReference)
+        FreeLibrary(m_moduleReference);
 }
 
 void CEndingIcon::Stop()
@@ -86,18 +82,16 @@ void CEndingIcon::Stop()
 
 DWORD WINAPI CEndingIcon::AnimationThread(LPVOID parameter)
 {
-    CThreadStart start = *static_cast<CThreadStart*>(parameter);
-    delete static_cast<CThreadStart*>(parameter);
-    start.icon->Animate();
-    FreeLibraryAndExitThread(start.module, 0);
+    CEndingIcon* icon = static_cast<CEndingIcon*>(parameter);
+    HMODULE module = icon->m_moduleReference;
+    icon->Animate();
+    // The owner joins this thread before the object goes, so the icon is still there.
+    FreeLibraryAndExitThread(module, 0);
 }
 
 void CEndingIcon::Animate()
 {
-    bool anyFrame = false;
-    for (HICON frame : m_frames)
-        anyFrame = anyFrame || frame;
-    if (!anyFrame)
+    if (std::none_of(m_frames.begin(), m_frames.end(), [](HICON frame) { return frame; }))
         return;
     const bool swingBack = s_swingBack && m_frames.size() >= 3;
     for (;;) {

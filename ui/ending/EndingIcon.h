@@ -28,6 +28,8 @@ public:
 
 private:
     static DWORD WINAPI AnimationThread(LPVOID icon);
+    // Starts the thread, which holds a reference to this module while it runs.
+    void StartAnimation();
     void Animate();
     // Shows one frame; false once the icon has been told to stop.
     bool ShowFrame(HICON frame);
@@ -35,4 +37,5 @@ private:
     CKernelHandle m_stopEvent;
     CKernelHandle m_thread;
     DWORD m_threadId = 0;
+    HMODULE m_moduleReference = nullptr;
 };

@@ -104,7 +104,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         if (message == WM_NCDESTROY)
             ReleaseControlsFont(window);
         CDialog* dialog = dynamic_cast<CDialog*>(Lookup(window));
-        if (!dialog && message == WM_INITDIALOG) {
+        if (!dialog && message == WM_INITDIALOG && lParam) {
             dialog = reinterpret_cast<CDialog*>(lParam);
             dialog->m_hWnd = window;
             dialog->Register();
