@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "settings/ModuleInstance.h"
@@ -191,6 +192,25 @@ TEST_F(DialogRun, SetupCaptionFollowsTheLocale)
         EXPECT_EQ("Tolvanix \x90\xDD\x92\xE8", dialog.GetWindowText());
     else
         EXPECT_EQ("Tolvanix Setup", dialog.GetWindowText());
+    DestroyWindow(dialog.m_hWnd);
+}
+
+namespace {
+
+class CThrowingDialog : public CDialog {
+public:
+    int OnCommand(WPARAM, LPARAM) override { throw std::runtime_error("from a handler"); }
+};
+
+}  // namespace
+
+TEST_F(DialogRun, NoExceptionLeavesTheDialogProcedure)
+{
+    CThrowingDialog dialog;
+    CWindow desktop(GetDesktopWindow());
+    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kEndingTemplate));
+    EXPECT_EQ(0, SendMessageA(dialog.m_hWnd, WM_COMMAND, IDOK, 0));
+    EXPECT_TRUE(IsWindow(dialog.m_hWnd));
     DestroyWindow(dialog.m_hWnd);
 }
 

@@ -133,12 +133,18 @@ TEST_F(EndingIcon, NeverStartedIconSendsNothing)
     EXPECT_TRUE(CShellRecorder::CallsFor(m_dialog.m_hWnd).empty());
 }
 
-TEST_F(EndingIcon, ManyStartsAndStopsLeaveNothingBehind)
+TEST_F(EndingIcon, FiveHundredStartsAndStopsLeaveNothingBehind)
 {
-    for (int round = 0; round < 50; ++round) {
+    DWORD handles = 0;
+    for (int round = 0; round < 500; ++round) {
         std::unique_ptr<CEndingIcon> icon = Started(m_dialog);
-        Sleep(round % 5);
+        Sleep(round % 3);
+        if (round == 10)
+            GetProcessHandleCount(GetCurrentProcess(), &handles);
     }
-    EXPECT_EQ(m_threads, ThreadCount());
+    DWORD handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handles + 5) << "no handle growth";
+    EXPECT_EQ(m_threads, ThreadCount()) << "no thread left";
     EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
 }

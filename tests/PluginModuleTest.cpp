@@ -118,6 +118,21 @@ TEST_F(PluginModule, HostWithoutDataFolderStillLoads)
     EXPECT_FALSE(FolderExists(m_temp.Path("data")));
 }
 
+TEST_F(PluginModule, LoadsWhateverTheSettingsFileHolds)
+{
+    MakeFolders(m_temp.Path("data\\Plugins"));
+    std::string noise(1 << 20, '\0');
+    for (size_t at = 0; at < noise.size(); ++at)
+        noise[at] = static_cast<char>((at * 2654435761u) >> 13);
+    const std::string files[] = {noise, "[Tolvanix]\r\nEndingIcon=" + std::string(100000, '9'),
+                                 "[Tolvanix]\r\n[Tolvanix]\r\n=\r\n==\r\n["};
+    for (const std::string& text : files) {
+        WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"), text);
+        CLoadedPlugin plugin(Place("Tolvanix.dll"));
+        EXPECT_NE(nullptr, plugin.Module());
+    }
+}
+
 TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
 {
     for (int round = 0; round < 3; ++round) {

@@ -128,6 +128,22 @@ TEST_F(SettingsStartUp, FolderAtTheCurrentPathKeepsTheOldFile)
     EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini"))) << "carried over nowhere";
 }
 
+TEST_F(SettingsStartUp, FailedCarryOverIsTriedAgainAtTheNextStart)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nHideBecky=0\r\n");
+    MakeFolders(m_temp.Path("data"));
+    WriteFileText(m_temp.Path("data\\Plugins"), "a file where the folder belongs");
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini"))) << "nothing was carried over";
+
+    DeleteFileA(m_temp.Path("data\\Plugins").c_str());
+    RunStartUp(m_temp.Path("data\\").c_str());
+    EXPECT_EQ(std::vector<int>({1, 0, 1, 1, 0}), Switches());
+    EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
+    EXPECT_TRUE(IsFile(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
+}
+
 TEST_F(SettingsStartUp, ModuleOfAnotherNameKeepsTheSection)
 {
     ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), "Other.dll"));

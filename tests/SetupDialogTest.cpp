@@ -215,7 +215,10 @@ TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
 TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
 {
     Load(SettingsText(1, 0, 1, 1, 1));
+    DWORD handles = 0;
     for (int run = 0; run < 100; ++run) {
+        if (run == 5)
+            GetProcessHandleCount(GetCurrentProcess(), &handles);
         std::vector<HGDIOBJ> fonts;
         std::vector<HICON> icons;
         ASSERT_TRUE(Setup([&](HWND dialog) {
@@ -233,4 +236,7 @@ TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
             ASSERT_EQ(0, GetObjectA(fonts.front(), sizeof(font), &font)) << "run " << run;
         }
     }
+    DWORD handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handles + 5) << "no handle growth";
 }
