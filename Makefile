@@ -4,7 +4,7 @@ I686 := build/i686
 X64 := build/x86_64
 JOBS ?= 2
 
-.PHONY: all deps dll tests test demo screenshots clean
+.PHONY: all deps dll tests test demo bench screenshots clean
 
 all: dll
 
@@ -26,6 +26,10 @@ test: tests
 # The plug-in in the stand-in host; pictures in build/demo/ when there is no display.
 demo: tests
 	@tools/demo.sh
+
+# What the plug-in costs the host, measured under Wine; also saved to build/bench.txt.
+bench: tests
+	@tools/bench.sh
 
 # Each dialog template in each language, as the virtual display shows it.
 screenshots: tests

@@ -72,7 +72,7 @@ TEST_F(EndingIcon, DeletingAnAnimatingIconStopsItAtOnce)
     double ms = 1000.0 * (after.QuadPart - before.QuadPart) / frequency.QuadPart;
     std::printf("deleting an animating icon took %.2f ms\n", ms);
     EXPECT_LT(ms, 50.0);
-    EXPECT_EQ(m_threads, ThreadCount()) << "its thread has ended";
+    EXPECT_EQ(m_threads, SettledThreadCount(m_threads)) << "its thread has ended";
     EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
     Sleep(300);
     EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped)) << "no frame after the stop";
@@ -87,7 +87,7 @@ TEST_F(EndingIcon, StopBeforeTheThreadBeginsIsNotUndone)
         EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped)) << "round " << round;
         EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128)) << "round " << round;
     }
-    EXPECT_EQ(m_threads, ThreadCount());
+    EXPECT_EQ(m_threads, SettledThreadCount(m_threads));
 }
 
 TEST_F(EndingIcon, OneIconsStartDoesNotKeepAnothersThreadAlive)
@@ -102,7 +102,7 @@ TEST_F(EndingIcon, OneIconsStartDoesNotKeepAnothersThreadAlive)
     EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped));
     EXPECT_GE(CallsSince(other.m_hWnd, stopped), 2u) << "the other icon goes on";
     second.reset();
-    EXPECT_EQ(m_threads, ThreadCount());
+    EXPECT_EQ(m_threads, SettledThreadCount(m_threads));
     DestroyWindow(other.m_hWnd);
 }
 
@@ -114,7 +114,7 @@ TEST_F(EndingIcon, WithoutLoadableFramesTheThreadEndsInsteadOfSpinning)
     std::unique_ptr<CEndingIcon> icon(new CEndingIcon);
     icon->Start(m_dialog);
     Sleep(300);
-    EXPECT_EQ(m_threads, ThreadCount()) << "the thread ended by itself";
+    EXPECT_EQ(m_threads, SettledThreadCount(m_threads)) << "the thread ended by itself";
     EXPECT_LT(ProcessCpuMs() - cpuBefore, 100.0);
 }
 
@@ -122,7 +122,7 @@ TEST_F(EndingIcon, StillIconStartsNoThread)
 {
     std::unique_ptr<CEndingIcon> icon = Started(m_dialog, 0);
     EXPECT_TRUE(icon->m_frames.empty());
-    EXPECT_EQ(m_threads, ThreadCount());
+    EXPECT_EQ(m_threads, SettledThreadCount(m_threads));
     icon.reset();
     EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
 }
@@ -145,6 +145,6 @@ TEST_F(EndingIcon, FiveHundredStartsAndStopsLeaveNothingBehind)
     DWORD handlesAfter = 0;
     GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
     EXPECT_LE(handlesAfter, handles + 5) << "no handle growth";
-    EXPECT_EQ(m_threads, ThreadCount()) << "no thread left";
+    EXPECT_EQ(m_threads, SettledThreadCount(m_threads)) << "no thread left";
     EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
 }

@@ -187,6 +187,16 @@ int ThreadCount()
     return count;
 }
 
+int SettledThreadCount(int expected)
+{
+    int count = ThreadCount();
+    for (int wait = 0; wait < 100 && count != expected; ++wait) {
+        Sleep(20);
+        count = ThreadCount();
+    }
+    return count;
+}
+
 std::vector<HWND> EndingDialogs()
 {
     std::vector<HWND> dialogs;

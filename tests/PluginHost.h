@@ -80,6 +80,8 @@ bool IsEnabled(HWND dialog, int id);
 bool TrayIconExists(HWND window, UINT id);
 // Number of threads this process runs now.
 int ThreadCount();
+// The thread count once threads that are on their way out have gone (at most 2 s).
+int SettledThreadCount(int expected);
 // The top-level ending dialogs ("Becky! Ver.2") of this process.
 std::vector<HWND> EndingDialogs();
 

@@ -36,11 +36,8 @@ int CEndingIcon::Start(const CEndingDlg& dialog)
     SetWindow(CWindow(dialog.m_hWnd), m_id);
     m_ownsIcon = 0;
     HICON still = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(kStillIcon));
-    if (m_animation) {
+    if (m_animation)
         m_frames.push_back(still);
-        for (int frame : kMovingFrames)
-            m_frames.push_back(LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(frame)));
-    }
     SetIcon(still);
     SetCallbackMessage(WM_USER);
     std::string tip;
@@ -57,8 +54,9 @@ void CEndingIcon::StartAnimation()
     if (m_thread)
         return;
     m_stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    m_doneEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_moduleReference = ReferenceThisModule();
-    if (m_stopEvent && m_moduleReference)
+    if (m_stopEvent && m_doneEvent && m_moduleReference)
         m_thread.reset(CreateThread(nullptr, 0, AnimationThread, this, 0, &m_threadId));
     if (!m_thread && m_moduleReference)
         FreeLibrary(m_moduleReference);
@@ -68,9 +66,13 @@ void CEndingIcon::Stop()
 {
     if (m_stopEvent)
         SetEvent(m_stopEvent.get());
-    // The thread may itself be the one unloading the module: it cannot wait for itself.
-    if (m_thread && m_threadId != GetCurrentThreadId())
-        WaitForSingleObject(m_thread.get(), INFINITE);
+    // Wait until the thread is done with this object (or was ended with the process). Its
+    // exit need not be waited for: it holds the module until it is gone. The thread may
+    // itself be the one unloading the module, and cannot wait for itself.
+    if (m_thread && m_threadId != GetCurrentThreadId()) {
+        HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
+        WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+    }
     m_thread.reset();
     for (HICON& frame : m_frames) {
         if (frame)
@@ -84,19 +86,27 @@ DWORD WINAPI CEndingIcon::AnimationThread(LPVOID parameter)
 {
     CEndingIcon* icon = static_cast<CEndingIcon*>(parameter);
     HMODULE module = icon->m_moduleReference;
+    HANDLE done = icon->m_doneEvent.get();
     icon->Animate();
-    // The owner joins this thread before the object goes, so the icon is still there.
+    // The owner waits for this before the object goes; after it, only the module is used.
+    SetEvent(done);
     FreeLibraryAndExitThread(module, 0);
 }
 
 void CEndingIcon::Animate()
 {
+    // The moving frames are loaded here, off the host's thread, which is busy exiting.
+    for (int frame : kMovingFrames)
+        m_frames.push_back(LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(frame)));
     if (std::none_of(m_frames.begin(), m_frames.end(), [](HICON frame) { return frame; }))
         return;
     const bool swingBack = s_swingBack && m_frames.size() >= 3;
-    for (;;) {
-        for (HICON frame : m_frames) {
-            if (!ShowFrame(frame))
+    // The still frame that Start showed is the first of the first pass: its pause comes first.
+    if (WaitForSingleObject(m_stopEvent.get(), s_frameInterval) != WAIT_TIMEOUT)
+        return;
+    for (size_t first = 1;; first = 0) {
+        for (size_t at = first; at < m_frames.size(); ++at) {
+            if (!ShowFrame(m_frames[at]))
                 return;
         }
         if (swingBack) {

@@ -20,6 +20,7 @@ public:
     void Stop();
 
     UINT m_id;
+    // The still frame, then the moving ones, which the animation thread loads.
     std::vector<HICON> m_frames;
     int m_animation;
 
@@ -35,6 +36,7 @@ private:
     bool ShowFrame(HICON frame);
 
     CKernelHandle m_stopEvent;
+    CKernelHandle m_doneEvent;
     CKernelHandle m_thread;
     DWORD m_threadId = 0;
     HMODULE m_moduleReference = nullptr;

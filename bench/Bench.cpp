@@ -1,0 +1,309 @@
+// Measurements of what the plug-in costs the host. Each mode prints one figure; the
+// script tools/bench.sh runs the per-process modes in fresh processes and takes medians.
+//
+//   tolvanix_bench exit-sample | baseline-sample | load-sample DLL | first-load-sample DLL
+//                  | stop | anim-cpu | tray-modify-cpu | icon-search | setup-leak
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/HostApiTable.h"
+#include "plugin/ExitSequence.h"
+#include "settings/ModuleInstance.h"
+#include "standin/StandInHost.h"
+#include "tests/PluginHost.h"
+#include "tests/TestSupport.h"
+#include "ui/ending/EndingDlg.h"
+#include "ui/ending/EndingIcon.h"
+
+using namespace testing_support;
+
+namespace {
+
+double NowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * now.QuadPart / frequency.QuadPart;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double ProcessCpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& time) {
+        return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+void Settle()
+{
+    MSG message;
+    for (int round = 0; round < 10; ++round) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(20);
+    }
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// BKC_OnExit with the default switches, in a host with a status bar and its own icon.
+int ExitSample()
+{
+    CTempFolder temp;
+    MakeFolders(temp.Path("data"));
+    standin::SetDataFolder(temp.Path("data\\").c_str());
+    CHostWindow host;
+    host.AddTrayIcon(128);
+    CLoadedPlugin plugin(temp.Path("Tolvanix.dll"));
+    Settle();
+    double start = NowMs();
+    plugin.OnExit();
+    std::printf("%.3f\n", NowMs() - start);
+    return 0;
+}
+
+// The platform calls the exit has to make anyway, made directly.
+int BaselineSample()
+{
+    CHostWindow host;
+    host.AddTrayIcon(128);
+    Settle();
+    double start = NowMs();
+    ShowWindow(host.Handle(), SW_HIDE);
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101),
+                                     GetDesktopWindow(), PlainDialogProc, 0);
+    ShowWindow(dialog, SW_SHOW);
+    UpdateWindow(dialog);
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = dialog;
+    record.uID = 128;
+    record.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    record.uCallbackMessage = WM_USER;
+    record.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(105));
+    lstrcpyA(record.szTip, "Becky! Ver.2 Ending...");
+    Shell_NotifyIconA(NIM_ADD, &record);
+    NOTIFYICONDATAA hostIcon = {};
+    hostIcon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    hostIcon.hWnd = host.Handle();
+    hostIcon.uID = 128;
+    Shell_NotifyIconA(NIM_DELETE, &hostIcon);
+    std::printf("%.3f\n", NowMs() - start);
+    Shell_NotifyIconA(NIM_DELETE, &record);
+    return 0;
+}
+
+// LoadLibrary at a usual start (the settings file is there) or at the first one.
+int LoadSample(const char* dll, bool firstStart)
+{
+    CTempFolder temp;
+    MakeFolders(temp.Path("data\\Plugins"));
+    standin::SetDataFolder(temp.Path("data\\").c_str());
+    if (!firstStart)
+        WriteFileText(temp.Path("data\\Plugins\\module.ini"),
+                      "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
+                      "EndingIconAnimation=1\r\nHideBecky=1\r\n");
+    std::string copy = temp.Path("module.dll");
+    CopyFileA(dll, copy.c_str(), FALSE);
+    double start = NowMs();
+    HMODULE module = LoadLibraryA(copy.c_str());
+    double took = NowMs() - start;
+    if (!module)
+        return 1;
+    std::printf("%.3f\n", took);
+    FreeLibrary(module);
+    return 0;
+}
+
+// The icon's own code, linked here: how long deleting an animating icon takes.
+int Stop()
+{
+    SetModuleInstance(GetModuleHandleA(nullptr));
+    CEndingDlg dialog;
+    dialog.Create();
+    std::vector<double> samples;
+    for (int round = 0; round < 21; ++round) {
+        std::unique_ptr<CEndingIcon> icon(new CEndingIcon);
+        icon->Start(dialog);
+        Sleep(150 + 17 * round % 110);
+        double start = NowMs();
+        icon.reset();
+        samples.push_back(NowMs() - start);
+    }
+    std::printf("%.3f\n", Median(samples));
+    return 0;
+}
+
+std::vector<DWORD> ThreadIds()
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ids.push_back(entry.th32ThreadID);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+double ThreadCpuMs(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& time) {
+        return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// The animation thread's own CPU time over 5 s of wall time.
+int AnimationCpu()
+{
+    SetModuleInstance(GetModuleHandleA(nullptr));
+    CEndingDlg dialog;
+    dialog.Create();
+    std::vector<DWORD> before = ThreadIds();
+    CEndingIcon icon;
+    icon.Start(dialog);
+    HANDLE animation = nullptr;
+    for (DWORD id : ThreadIds()) {
+        if (std::find(before.begin(), before.end(), id) == before.end())
+            animation = OpenThread(THREAD_QUERY_INFORMATION, FALSE, id);
+    }
+    if (!animation)
+        return 1;
+    double start = ThreadCpuMs(animation);
+    Sleep(5000);
+    std::printf("%.3f\n", (ThreadCpuMs(animation) - start) / 5000.0 * 100.0);
+    CloseHandle(animation);
+    return 0;
+}
+
+// The shell's own cost of one icon change in this process: what each frame must pay.
+int TrayModifyCpu()
+{
+    SetModuleInstance(GetModuleHandleA(nullptr));
+    CEndingDlg dialog;
+    dialog.Create();
+    CEndingIcon icon;
+    icon.m_animation = 0;
+    icon.Start(dialog);
+    HICON frames[] = {LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(107)),
+                      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(108))};
+    const int calls = 200;
+    double before = ProcessCpuMs();
+    for (int call = 0; call < calls; ++call) {
+        icon.SetIcon(frames[call % 2]);
+        icon.Notify();
+    }
+    std::printf("%.4f\n", (ProcessCpuMs() - before) / calls);
+    return 0;
+}
+
+int IconSearch()
+{
+    CHostWindow host;
+    BindHostApi();
+    std::vector<double> samples;
+    for (int round = 0; round < 7; ++round) {
+        double start = NowMs();
+        RemoveHostTrayIcon();
+        samples.push_back(NowMs() - start);
+    }
+    std::printf("%.3f\n", Median(samples));
+    return 0;
+}
+
+// Fonts and icons the setup dialog made that are still alive after 100 runs.
+int SetupLeak()
+{
+    CTempFolder temp;
+    MakeFolders(temp.Path("data"));
+    standin::SetDataFolder(temp.Path("data\\").c_str());
+    CHostWindow host;
+    CLoadedPlugin plugin(temp.Path("Tolvanix.dll"));
+    int alive = 0;
+    for (int run = 0; run < 100; ++run) {
+        std::vector<HGDIOBJ> fonts;
+        std::vector<HICON> icons;
+        {
+            CDialogDriver user([&](HWND dialog) {
+                fonts.push_back(reinterpret_cast<HGDIOBJ>(
+                    SendMessageA(GetDlgItem(dialog, 1000), WM_GETFONT, 0, 0)));
+                icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
+                icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)));
+                SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+            });
+            plugin.OnPlugInSetup();
+        }
+        LOGFONTA font;
+        ICONINFO info;
+        // Only a font the plug-in made counts: the template's own font belongs to the system.
+        if (GetACP() == 932 && !fonts.empty() && GetObjectA(fonts.front(), sizeof(font), &font))
+            ++alive;
+        for (HICON icon : icons) {
+            if (icon && GetIconInfo(icon, &info)) {
+                DeleteObject(info.hbmColor);
+                DeleteObject(info.hbmMask);
+                ++alive;
+            }
+        }
+    }
+    std::printf("%d\n", alive);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "exit-sample")
+        return ExitSample();
+    if (mode == "baseline-sample")
+        return BaselineSample();
+    if (mode == "load-sample" && argc > 2)
+        return LoadSample(argv[2], false);
+    if (mode == "first-load-sample" && argc > 2)
+        return LoadSample(argv[2], true);
+    if (mode == "tray-modify-cpu")
+        return TrayModifyCpu();
+    if (mode == "stop")
+        return Stop();
+    if (mode == "anim-cpu")
+        return AnimationCpu();
+    if (mode == "icon-search")
+        return IconSearch();
+    if (mode == "setup-leak")
+        return SetupLeak();
+    std::fprintf(stderr, "usage: tolvanix_bench exit-sample|baseline-sample|load-sample DLL|"
+                         "first-load-sample DLL|stop|anim-cpu|tray-modify-cpu|icon-search|"
+                         "setup-leak\n");
+    return 2;
+}
