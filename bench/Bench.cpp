@@ -4,7 +4,6 @@
 //   tolvanix_bench exit-sample | baseline-sample | load-sample DLL | first-load-sample DLL
 //                  | stop | anim-cpu | tray-modify-cpu | icon-search | setup-leak
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,16 +41,6 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-double ProcessCpuMs()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME& time) {
-        return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
 }
 
 void Settle()
@@ -155,30 +144,6 @@ int Stop()
     }
     std::printf("%.3f\n", Median(samples));
     return 0;
-}
-
-std::vector<DWORD> ThreadIds()
-{
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ids.push_back(entry.th32ThreadID);
-    }
-    CloseHandle(snapshot);
-    return ids;
-}
-
-double ThreadCpuMs(HANDLE thread)
-{
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(thread, &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME& time) {
-        return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
 }
 
 // The animation thread's own CPU time over 5 s of wall time.

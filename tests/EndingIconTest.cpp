@@ -11,16 +11,6 @@ using namespace testing_support;
 
 namespace {
 
-double ProcessCpuMs()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME& time) {
-        return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
-}
-
 // An ending dialog to hang icons under, and the shell calls watched.
 class EndingIcon : public ::testing::Test {
 protected:

@@ -115,11 +115,11 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found)
 
 }  // namespace
 
-CDialogDriver::CDialogDriver(Script script)
+CDialogDriver::CDialogDriver(Script script, DWORD waitMs)
     : m_ownerThread(GetCurrentThreadId()),
-      m_thread([this, script]() {
+      m_thread([this, script, waitMs]() {
           HWND dialog = nullptr;
-          for (int wait = 0; wait < 100 && !dialog; ++wait) {
+          for (DWORD waited = 0; waited < waitMs && !dialog; waited += 20) {
               EnumThreadWindows(m_ownerThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
               if (!dialog)
                   Sleep(20);
@@ -173,18 +173,46 @@ bool TrayIconExists(HWND window, UINT id)
     return CShellRecorder::Forward(NIM_MODIFY, &record) != FALSE;
 }
 
-int ThreadCount()
+std::vector<DWORD> ThreadIds()
 {
+    std::vector<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
-    int count = 0;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
         if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ++count;
+            ids.push_back(entry.th32ThreadID);
     }
     CloseHandle(snapshot);
-    return count;
+    return ids;
+}
+
+int ThreadCount()
+{
+    return static_cast<int>(ThreadIds().size());
+}
+
+namespace {
+
+double Milliseconds(const FILETIME& time)
+{
+    return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+}
+
+}  // namespace
+
+double ProcessCpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return Milliseconds(kernel) + Milliseconds(user);
+}
+
+double ThreadCpuMs(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    return Milliseconds(kernel) + Milliseconds(user);
 }
 
 int SettledThreadCount(int expected)

@@ -58,7 +58,8 @@ class CDialogDriver {
 public:
     using Script = std::function<void(HWND dialog)>;
 
-    explicit CDialogDriver(Script script);
+    // Waits up to the given time for the dialog; a slow machine may take seconds.
+    explicit CDialogDriver(Script script, DWORD waitMs = 10000);
     ~CDialogDriver();
     CDialogDriver(const CDialogDriver&) = delete;
     CDialogDriver& operator=(const CDialogDriver&) = delete;
@@ -78,8 +79,12 @@ bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
 bool TrayIconExists(HWND window, UINT id);
-// Number of threads this process runs now.
+// The threads this process runs now, and how many.
+std::vector<DWORD> ThreadIds();
 int ThreadCount();
+// CPU time, user and kernel, in milliseconds.
+double ProcessCpuMs();
+double ThreadCpuMs(HANDLE thread);
 // The thread count once threads that are on their way out have gone (at most 2 s).
 int SettledThreadCount(int expected);
 // The top-level ending dialogs ("Becky! Ver.2") of this process.

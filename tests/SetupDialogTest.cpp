@@ -63,9 +63,9 @@ protected:
     }
 
     // Opens the setup as the host does, with a user playing the script.
-    bool Setup(CDialogDriver::Script script)
+    bool Setup(CDialogDriver::Script script, DWORD waitMs = 10000)
     {
-        CDialogDriver user(script);
+        CDialogDriver user(script, waitMs);
         EXPECT_EQ(1, m_plugin->OnPlugInSetup());
         return user.Found();
     }
@@ -173,7 +173,7 @@ TEST_F(SetupDialog, NoMainWindowShowsAndWritesNothing)
 {
     Load(SettingsText(1, 0, 1, 1, 1));
     standin::SetMainWindow(nullptr);
-    EXPECT_FALSE(Setup([](HWND dialog) { Click(dialog, IDOK); }));
+    EXPECT_FALSE(Setup([](HWND dialog) { Click(dialog, IDOK); }, 1000));
     EXPECT_EQ(SettingsText(1, 0, 1, 1, 1), ReadFileText(SettingsPath()));
 }
 

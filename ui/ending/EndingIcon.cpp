@@ -71,7 +71,12 @@ void CEndingIcon::Stop()
     // itself be the one unloading the module, and cannot wait for itself.
     if (m_thread && m_threadId != GetCurrentThreadId()) {
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
-        WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+        // The host's thread keeps answering messages sent to it meanwhile.
+        while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 2) {
+            MSG message;
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
     }
     m_thread.reset();
     for (HICON& frame : m_frames) {
