@@ -4,7 +4,7 @@ I686 := build/i686
 X64 := build/x86_64
 JOBS ?= 2
 
-.PHONY: all deps dll tests test demo bench screenshots clean
+.PHONY: all deps dll tests test test-i686 demo bench screenshots clean
 
 all: dll
 
@@ -22,6 +22,19 @@ tests: dll
 
 test: tests
 	@tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
+
+# The shipped i686 DLL itself, under 32-bit Wine in an emulated i386 machine.
+I686_TESTS := build/i686-tests
+VM_JOB := $(CURDIR)/$(I686_TESTS)/job
+test-i686: dll
+	@cmake -S . -B $(I686_TESTS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake \
+		-DTOLVANIX_TESTS=ON -DTOLVANIX_VM_JOB=$(VM_JOB) >/dev/null
+	@cmake --build $(I686_TESTS) -j$(JOBS) --target plugin_module_tests bind_refused_tests \
+		setup_dialog_tests exit_sequence_tests exit_child
+	@rm -rf $(VM_JOB)/results
+	@cp $(I686_TESTS)/*_tests.exe $(I686_TESTS)/exit_child.exe $(I686)/Tolvanix.dll $(VM_JOB)/
+	@tools/i386/vm.sh run $(VM_JOB) >/dev/null || true
+	@ctest --test-dir $(I686_TESTS) --output-on-failure
 
 # The plug-in in the stand-in host; pictures in build/demo/ when there is no display.
 demo: tests

@@ -8,3 +8,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Programs that stand in for the host export its API under plain names, as the host does,
+# not with the stdcall decoration (name@bytes).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--kill-at")

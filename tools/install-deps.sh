@@ -3,8 +3,12 @@
 # Quick when everything is there; says plainly what is missing when it cannot install.
 set -eu
 
+# usage: install-deps.sh [vm]   (vm: what the emulated 32-bit machine needs besides)
 packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 wine wine64 xvfb xauth googletest cppcheck imagemagick python3 fonts-liberation fonts-ipafont-gothic"
+if [ "${1:-}" = vm ]; then
+    packages="qemu-system-x86 debootstrap cpio e2fsprogs xz-utils binutils"
+fi
 
 missing=""
 for p in $packages; do

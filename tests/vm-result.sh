@@ -1,0 +1,10 @@
+#!/bin/sh
+# Reports one test program's run inside the emulated machine: its output and exit code.
+job=$1
+name=$2
+if [ ! -f "$job/results/$name.code" ]; then
+    echo "$name did not run in the emulated machine"
+    exit 1
+fi
+tr -d '\r' <"$job/results/$name.out"
+exit "$(cat "$job/results/$name.code")"

@@ -1,0 +1,126 @@
+#!/bin/sh
+# A 32-bit x86 Debian machine under full-system emulation, to run the shipped i686 DLL in a
+# real 32-bit Wine (this host cannot run 32-bit code itself).
+#
+#   vm.sh image        build the machine image unless the cache has it
+#   vm.sh run JOBDIR   boot it, run JOBDIR/job.sh inside under a virtual display, power off;
+#                      the job's output and exit code come back in JOBDIR/
+#
+# The image lives outside the repository, in a cache folder keyed by this recipe, so a
+# second run on the same machine starts at once. Every stage has a time limit.
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+recipe=$(cat "$here/vm.sh" "$here/firstboot.sh" "$here/jobinit.sh" "$here/initramfs-init.sh" |
+    sha256sum | cut -c1-16)
+cache="${TOLVANIX_VM_CACHE:-/var/cache/tolvanix-i386}/$recipe"
+mirror="${TOLVANIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+
+log() { echo "vm: $*" >&2; }
+
+boot() {
+    # boot TIMEOUT INIT SHARE
+    # A job boot writes to a throw-away overlay: the image stays as it was built.
+    timeout --kill-after=10 "$1" qemu-system-i386 ${snapshot:-} \
+        -accel tcg,thread=multi -cpu max,smap=off -smp 2 -m 2048 -nographic -no-reboot \
+        -kernel "$cache/vmlinuz" -initrd "$cache/initrd.gz" \
+        -append "console=ttyS0 quiet tolvanix.init=$2" \
+        -drive "file=$cache/disk.img,if=virtio,format=raw" \
+        -nic user,model=virtio-net-pci \
+        -virtfs "local,path=$3,mount_tag=job,security_model=none,id=job" </dev/null
+}
+
+build_image() {
+    [ -f "$cache/ready" ] && return 0
+    log "building the i386 machine image in $cache (about 15 minutes)"
+    rm -rf "$cache"
+    mkdir -p "$cache"
+    work="$cache/work"
+    mkdir -p "$work/debs" "$work/kernel" "$work/initramfs"
+
+    "$here/../install-deps.sh" vm
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        apt-get update -qq
+    fi
+    kernel_package=$(apt-cache depends linux-image-686:i386 | sed -n 's/.*Depends: \(linux-image-[0-9].*-686\).*/\1/p' | head -1)
+    (cd "$work/debs" && apt-get download -qq "$kernel_package:i386" busybox-static:i386)
+    dpkg-deb -x "$work"/debs/linux-image-*.deb "$work/kernel"
+    dpkg-deb -x "$work"/debs/busybox-static_*.deb "$work/busybox"
+    cp "$work"/kernel/boot/vmlinuz-* "$cache/vmlinuz"
+
+    # A tiny first stage: busybox and the modules that reach the disk, the share and the net.
+    modules=$(ls -d "$work"/kernel/lib/modules/*)
+    initramfs="$work/initramfs"
+    mkdir -p "$initramfs/bin" "$initramfs/modules"
+    cp "$work/busybox/bin/busybox" "$initramfs/bin/busybox"
+    cp "$here/initramfs-init.sh" "$initramfs/init"
+    chmod +x "$initramfs/init"
+    : >"$initramfs/modules/order"
+    add_module() {
+        local file name dependency
+        # Module names write - and _ alike.
+        file=$(find "$modules" -name "$(echo "$1" | sed 's/[-_]/[-_]/g').ko" | head -1)
+        [ -n "$file" ] || return 0
+        name=$(basename "$file" .ko)
+        grep -qx "$name" "$initramfs/modules/order" && return 0
+        for dependency in $(strings "$file" | sed -n 's/^depends=//p' | tr ',' ' '); do
+            add_module "$dependency"
+        done
+        cp "$file" "$initramfs/modules/"
+        echo "$name" >>"$initramfs/modules/order"
+    }
+    # ext4 checks its metadata with crc32c, which it names nowhere in its dependencies.
+    for module in virtio_pci virtio_blk virtio_net crc32c_generic ext4 9pnet_virtio 9p; do
+        add_module "$module"
+    done
+    (cd "$initramfs" && find . | cpio -o -H newc --quiet | gzip -1) >"$cache/initrd.gz"
+
+    # The root file system: debootstrap's first stage here, the second at the first boot.
+    rootfs="$work/rootfs"
+    timeout 1800 debootstrap --foreign --arch=i386 bookworm "$rootfs" "$mirror" >/dev/null
+    rm -f "$rootfs/proc"
+    mkdir -p "$rootfs/proc" "$rootfs/mnt/job"
+    cp "$here/firstboot.sh" "$rootfs/firstboot.sh"
+    cp "$here/jobinit.sh" "$rootfs/jobinit.sh"
+    chmod +x "$rootfs/firstboot.sh" "$rootfs/jobinit.sh"
+    truncate -s 4G "$cache/disk.img"
+    mkfs.ext4 -q -d "$rootfs" "$cache/disk.img"
+    rm -rf "$work"
+
+    share=$(mktemp -d)
+    log "first boot: second stage, Wine, the prefix"
+    boot 3600 /firstboot.sh "$share" >"$cache/firstboot.log" 2>&1 || true
+    if [ "$(cat "$share/firstboot-status" 2>/dev/null)" != "ok" ]; then
+        log "the first boot failed; see $cache/firstboot.log"
+        rm -rf "$share"
+        exit 1
+    fi
+    rm -rf "$share"
+    touch "$cache/ready"
+    log "image ready"
+}
+
+run_job() {
+    job=$(cd "$1" && pwd)
+    build_image
+    rm -f "$job/exit-code"
+    snapshot=-snapshot boot "${TOLVANIX_VM_TIMEOUT:-2400}" /jobinit.sh "$job" \
+        >"$job/console.log" 2>&1 || true
+    if [ ! -f "$job/exit-code" ]; then
+        log "the job did not finish; see $job/console.log"
+        tail -20 "$job/console.log" >&2
+        return 1
+    fi
+    cat "$job/output.log"
+    return "$(cat "$job/exit-code")"
+}
+
+case "${1:-}" in
+image) build_image ;;
+run) run_job "$2" ;;
+*)
+    echo "usage: vm.sh image | run JOBDIR" >&2
+    exit 2
+    ;;
+esac
