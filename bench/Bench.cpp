@@ -2,7 +2,8 @@
 // script tools/bench.sh runs the per-process modes in fresh processes and takes medians.
 //
 //   tolvanix_bench exit-sample | baseline-sample | load-sample DLL | first-load-sample DLL
-//                  | stop | anim-cpu | tray-modify-cpu | icon-search | setup-leak
+//                  | stop | tray-delete | anim-cpu | tray-modify-cpu | icon-search
+//                  | setup-leak
 #include <windows.h>
 
 #include <algorithm>
@@ -146,6 +147,25 @@ int Stop()
     return 0;
 }
 
+// The shell's own time to take an icon away: what any stop has to pay.
+int TrayDelete()
+{
+    CHostWindow host;
+    std::vector<double> samples;
+    for (int round = 0; round < 21; ++round) {
+        host.AddTrayIcon(7);
+        NOTIFYICONDATAA record = {};
+        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        record.hWnd = host.Handle();
+        record.uID = 7;
+        double start = NowMs();
+        CShellRecorder::Forward(NIM_DELETE, &record);
+        samples.push_back(NowMs() - start);
+    }
+    std::printf("%.3f\n", Median(samples));
+    return 0;
+}
+
 // The animation thread's own CPU time over 5 s of wall time.
 int AnimationCpu()
 {
@@ -257,6 +277,8 @@ int main(int argc, char** argv)
         return LoadSample(argv[2], false);
     if (mode == "first-load-sample" && argc > 2)
         return LoadSample(argv[2], true);
+    if (mode == "tray-delete")
+        return TrayDelete();
     if (mode == "tray-modify-cpu")
         return TrayModifyCpu();
     if (mode == "stop")
@@ -268,7 +290,7 @@ int main(int argc, char** argv)
     if (mode == "setup-leak")
         return SetupLeak();
     std::fprintf(stderr, "usage: tolvanix_bench exit-sample|baseline-sample|load-sample DLL|"
-                         "first-load-sample DLL|stop|anim-cpu|tray-modify-cpu|icon-search|"
+                         "first-load-sample DLL|stop|tray-delete|anim-cpu|tray-modify-cpu|icon-search|"
                          "setup-leak\n");
     return 2;
 }

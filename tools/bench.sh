@@ -23,6 +23,7 @@ tools/with-wine.sh sh -c "
         i=\$((i + 1))
     done
     echo stop \$(wine $bench stop)
+    echo delete \$(wine $bench tray-delete)
     echo search \$(wine $bench icon-search)
     echo anim \$(wine $bench anim-cpu)
     echo modify \$(wine $bench tray-modify-cpu)
@@ -47,6 +48,8 @@ print(f"load_ms: {median['load']:.3f} ms")
 print(f"load_empty_ms: {median['empty']:.3f} ms")
 print(f"load_first_start_ms: {median['first']:.3f} ms")
 print(f"stop_ms: {median['stop']:.3f} ms")
+# The shell's own removal of an icon, which every stop includes.
+print(f"tray_delete_ms: {median['delete']:.3f} ms")
 print(f"anim_cpu_pct: {median['anim']:.3f} %")
 # What the shell charges this process for one icon change, times the frames a second.
 print(f"tray_modify_cpu_ms: {median['modify']:.4f} ms")

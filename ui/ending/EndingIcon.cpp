@@ -100,15 +100,15 @@ DWORD WINAPI CEndingIcon::AnimationThread(LPVOID parameter)
 
 void CEndingIcon::Animate()
 {
-    // The moving frames are loaded here, off the host's thread, which is busy exiting.
+    // The still frame that Start showed is the first of the first pass: its pause comes
+    // first, so that nothing here competes with the host's thread while it is exiting.
+    if (WaitForSingleObject(m_stopEvent.get(), s_frameInterval) != WAIT_TIMEOUT)
+        return;
     for (int frame : kMovingFrames)
         m_frames.push_back(LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(frame)));
     if (std::none_of(m_frames.begin(), m_frames.end(), [](HICON frame) { return frame; }))
         return;
     const bool swingBack = s_swingBack && m_frames.size() >= 3;
-    // The still frame that Start showed is the first of the first pass: its pause comes first.
-    if (WaitForSingleObject(m_stopEvent.get(), s_frameInterval) != WAIT_TIMEOUT)
-        return;
     for (size_t first = 1;; first = 0) {
         for (size_t at = first; at < m_frames.size(); ++at) {
             if (!ShowFrame(m_frames[at]))
