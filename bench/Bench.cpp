@@ -87,19 +87,13 @@ int BaselineSample()
                                      GetDesktopWindow(), PlainDialogProc, 0);
     ShowWindow(dialog, SW_SHOW);
     UpdateWindow(dialog);
-    NOTIFYICONDATAA record = {};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = dialog;
-    record.uID = 128;
+    NOTIFYICONDATAA record = standin::IconRecord(dialog, 128);
     record.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     record.uCallbackMessage = WM_USER;
     record.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(105));
     lstrcpyA(record.szTip, "Becky! Ver.2 Ending...");
     Shell_NotifyIconA(NIM_ADD, &record);
-    NOTIFYICONDATAA hostIcon = {};
-    hostIcon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    hostIcon.hWnd = host.Handle();
-    hostIcon.uID = 128;
+    NOTIFYICONDATAA hostIcon = standin::IconRecord(host.Handle(), 128);
     Shell_NotifyIconA(NIM_DELETE, &hostIcon);
     std::printf("%.3f\n", NowMs() - start);
     Shell_NotifyIconA(NIM_DELETE, &record);
@@ -154,10 +148,7 @@ int TrayDelete()
     std::vector<double> samples;
     for (int round = 0; round < 21; ++round) {
         host.AddTrayIcon(7);
-        NOTIFYICONDATAA record = {};
-        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        record.hWnd = host.Handle();
-        record.uID = 7;
+        NOTIFYICONDATAA record = standin::IconRecord(host.Handle(), 7);
         double start = NowMs();
         CShellRecorder::Forward(NIM_DELETE, &record);
         samples.push_back(NowMs() - start);

@@ -71,18 +71,6 @@ void Snap(HWND window, const std::string& name)
         std::printf("picture: %s\n", path.c_str());
 }
 
-void SetHostTrayIcon(DWORD message)
-{
-    NOTIFYICONDATAA record = {};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = g_main;
-    record.uID = kHostIconId;
-    record.uFlags = NIF_ICON | NIF_TIP;
-    record.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    lstrcpyA(record.szTip, "Becky! stand-in");
-    standin::CShellRecorder::Forward(message, &record);
-}
-
 struct CFindDialog {
     const char* caption;
     HWND found;
@@ -194,7 +182,7 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         SendMessageA(info, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                      FALSE);
         ShowPluginInfo(info);
-        SetHostTrayIcon(NIM_ADD);
+        standin::AddHostIcon(window, kHostIconId);
         if (!g_options.pictures.empty())
             SetTimer(window, kAutoTimer, 500, nullptr);
         return 0;

@@ -120,4 +120,22 @@ BOOL CShellRecorder::Forward(DWORD message, NOTIFYICONDATAA* record)
     return Recorder().forward(message, record);
 }
 
+NOTIFYICONDATAA IconRecord(HWND window, UINT id)
+{
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = id;
+    return record;
+}
+
+bool AddHostIcon(HWND window, UINT id)
+{
+    NOTIFYICONDATAA record = IconRecord(window, id);
+    record.uFlags = NIF_ICON | NIF_TIP;
+    record.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    lstrcpyA(record.szTip, "Becky! stand-in");
+    return CShellRecorder::Forward(NIM_ADD, &record) != FALSE;
+}
+
 }  // namespace standin

@@ -35,4 +35,9 @@ public:
     static BOOL Forward(DWORD message, NOTIFYICONDATAA* record);
 };
 
+// The shell's original record (88 bytes on i686) naming one icon of a window.
+NOTIFYICONDATAA IconRecord(HWND window, UINT id);
+// Puts a host's own icon (the application icon and a tip) under the window, past any recorder.
+bool AddHostIcon(HWND window, UINT id);
+
 }  // namespace standin

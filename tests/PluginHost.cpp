@@ -71,10 +71,7 @@ CHostWindow::CHostWindow()
 CHostWindow::~CHostWindow()
 {
     for (UINT id : m_icons) {
-        NOTIFYICONDATAA record = {};
-        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        record.hWnd = m_window;
-        record.uID = id;
+        NOTIFYICONDATAA record = standin::IconRecord(m_window, id);
         CShellRecorder::Forward(NIM_DELETE, &record);
     }
     standin::SetMainWindow(nullptr);
@@ -83,14 +80,7 @@ CHostWindow::~CHostWindow()
 
 bool CHostWindow::AddTrayIcon(UINT id)
 {
-    NOTIFYICONDATAA record = {};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = m_window;
-    record.uID = id;
-    record.uFlags = NIF_ICON | NIF_TIP;
-    record.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    lstrcpyA(record.szTip, "Stand-in Becky!");
-    if (!CShellRecorder::Forward(NIM_ADD, &record))
+    if (!standin::AddHostIcon(m_window, id))
         return false;
     m_icons.push_back(id);
     return true;
@@ -166,10 +156,7 @@ bool IsEnabled(HWND dialog, int id)
 
 bool TrayIconExists(HWND window, UINT id)
 {
-    NOTIFYICONDATAA record = {};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = window;
-    record.uID = id;
+    NOTIFYICONDATAA record = standin::IconRecord(window, id);
     return CShellRecorder::Forward(NIM_MODIFY, &record) != FALSE;
 }
 
