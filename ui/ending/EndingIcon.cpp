@@ -10,6 +10,8 @@ namespace {
 const int kStillIcon = 105;
 const int kMovingFrames[] = {107, 108, 109, 110};
 const UINT kTipString = 57600;
+// The longest a stop waits for the thread while the process ends.
+const DWORD kProcessEndingWaitMs = 500;
 
 // A reference to this module for the thread to hold, so the code it runs stays loaded.
 HMODULE ReferenceThisModule()
@@ -21,6 +23,8 @@ HMODULE ReferenceThisModule()
 }
 
 }  // namespace
+
+bool CEndingIcon::s_processEnding = false;
 
 CEndingIcon::CEndingIcon() : m_id(128), m_animation(1)
 {
@@ -71,11 +75,16 @@ void CEndingIcon::Stop()
     // itself be the one unloading the module, and cannot wait for itself.
     if (m_thread && m_threadId != GetCurrentThreadId()) {
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
-        // The host's thread keeps answering messages sent to it meanwhile.
-        while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
-               WAIT_OBJECT_0 + 2) {
-            MSG message;
-            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (s_processEnding) {
+            // No messages can be answered any more; the exit must never hang on us.
+            WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
+        } else {
+            // The host's thread keeps answering messages sent to it meanwhile.
+            while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
+                   WAIT_OBJECT_0 + 2) {
+                MSG message;
+                PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            }
         }
     }
     m_thread.reset();

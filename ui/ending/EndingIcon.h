@@ -24,10 +24,16 @@ public:
     std::vector<HICON> m_frames;
     int m_animation;
 
+    // From now on a stop waits only briefly for the animation thread: the process is
+    // ending, and the system has ended (or is ending) every other thread.
+    static void NoteProcessEnding() { s_processEnding = true; }
+
     static const DWORD s_frameInterval = 110;
     static const bool s_swingBack = true;
 
 private:
+    static bool s_processEnding;
+
     static DWORD WINAPI AnimationThread(LPVOID icon);
     // Starts the thread, which holds a reference to this module while it runs.
     void StartAnimation();
