@@ -3,7 +3,7 @@
 #include "host/HostApiTable.h"
 #include "settings/ModuleInstance.h"
 #include "settings/SettingsLocation.h"
-#include "ui/ending/EndingIcon.h"
+#include "plugin/ExitSequence.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
@@ -15,10 +15,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
         StartUpSettings();
         return TRUE;
     case DLL_PROCESS_DETACH:
-        InvalidateRect(GetDesktopWindow(), nullptr, TRUE);
         // A non-null reserved pointer: the whole process is ending, its other threads gone.
-        if (reserved)
-            CEndingIcon::NoteProcessEnding();
+        if (reserved && !PrepareForProcessEnd())
+            return TRUE;
+        InvalidateRect(GetDesktopWindow(), nullptr, TRUE);
         return TRUE;
     default:
         return TRUE;

@@ -73,3 +73,8 @@ int RemoveHostTrayIcon()
     }
     return 0;
 }
+
+bool PrepareForProcessEnd()
+{
+    return !g_endingIcon || g_endingIcon->OnProcessEnding();
+}

@@ -17,6 +17,7 @@ struct CRecorderState {
     std::mutex lock;
     std::vector<CShellCall> calls;
     bool refuseAdds = false;
+    bool stallModifies = false;
     std::string logPath;
     // The shell's own entry, so that a patched program does not call itself.
     ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
@@ -32,15 +33,23 @@ CRecorderState& Recorder()
 BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
 {
     CRecorderState& recorder = Recorder();
+    DWORD began = GetTickCount();
     bool refuse;
+    bool stall;
     {
         std::lock_guard<std::mutex> hold(recorder.lock);
         refuse = recorder.refuseAdds && message == NIM_ADD;
+        stall = recorder.stallModifies && message == NIM_MODIFY;
+    }
+    if (stall) {
+        recorder.lock.lock();
+        Sleep(INFINITE);
     }
     BOOL result = refuse ? FALSE : recorder.forward(message, record);
     CShellCall call = {message,         record->hWnd, record->uID, record->uFlags,
                        record->uCallbackMessage, record->hIcon, std::string(record->szTip),
-                       result,          GetTickCount()};
+                       result,          began,
+                       GetTickCount()};
     std::lock_guard<std::mutex> hold(recorder.lock);
     recorder.calls.push_back(call);
     if (!recorder.logPath.empty()) {
@@ -107,6 +116,12 @@ void CShellRecorder::RefuseAdds(bool refuse)
 {
     std::lock_guard<std::mutex> hold(Recorder().lock);
     Recorder().refuseAdds = refuse;
+}
+
+void CShellRecorder::StallModifies()
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    Recorder().stallModifies = true;
 }
 
 void CShellRecorder::LogTo(const std::string& path)

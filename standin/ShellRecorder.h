@@ -17,6 +17,8 @@ struct CShellCall {
     HICON icon;
     std::string tip;
     BOOL result;
+    // When the call came in, and when it returned.
+    DWORD began;
     DWORD tick;
 };
 
@@ -29,6 +31,9 @@ public:
     static std::vector<CShellCall> CallsFor(HWND window);
     static void Clear();
     static void RefuseAdds(bool refuse);
+    // Every later modify takes the recorder's lock and never returns: a shell call inside which
+    // its thread is ended, leaving the lock it took held for good.
+    static void StallModifies();
     // Appends every call to this file as well, for a child process to report.
     static void LogTo(const std::string& path);
     // The shell's own entry, for a caller's own tray calls that must not be recorded.

@@ -1,4 +1,6 @@
-// A host process that exits while the plug-in's icon animates: exit_child LOG FOLDER
+// A host process that exits while the plug-in's icon animates: exit_child LOG FOLDER [stall]
+// With "stall", the animation's next frame never comes back from the shell, so the process
+// ends that thread inside the call, holding the lock the call took.
 #include <string>
 
 #include "standin/StandInHost.h"
@@ -7,7 +9,7 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "stall"))
         return 2;
     testing_support::CShellRecorder::LogTo(argv[1]);
     std::string folder = std::string(argv[2]) + "\\";
@@ -19,6 +21,19 @@ int main(int argc, char** argv)
         return 3;
     plugin->OnExit();
     Sleep(400);
+    if (argc == 4) {
+        testing_support::CShellRecorder::StallModifies();
+        Sleep(300);
+    } else {
+        // End the process early in a pause, just after a frame came back from the shell.
+        size_t frames = testing_support::CShellRecorder::Calls().size();
+        for (int waited = 0; waited < 1000; ++waited) {
+            if (testing_support::CShellRecorder::Calls().size() != frames)
+                break;
+            Sleep(1);
+        }
+        Sleep(20);
+    }
     // Returning ends the process with the icon up and its thread running.
     return 0;
 }

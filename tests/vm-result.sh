@@ -7,4 +7,9 @@ if [ ! -f "$job/results/$name.code" ]; then
     exit 1
 fi
 tr -d '\r' <"$job/results/$name.out"
+if [ -f "$job/results/$name.hang" ]; then
+    echo "$name hung and was killed; the machine's threads then:"
+    cat "$job/results/$name.hang"
+    exit 1
+fi
 exit "$(cat "$job/results/$name.code")"

@@ -24,8 +24,6 @@ HMODULE ReferenceThisModule()
 
 }  // namespace
 
-bool CEndingIcon::s_processEnding = false;
-
 CEndingIcon::CEndingIcon() : m_id(128), m_animation(1)
 {
 }
@@ -75,7 +73,7 @@ void CEndingIcon::Stop()
     // itself be the one unloading the module, and cannot wait for itself.
     if (m_thread && m_threadId != GetCurrentThreadId()) {
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
-        if (s_processEnding) {
+        if (m_processEnding) {
             // No messages can be answered any more; the exit must never hang on us.
             WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
         } else {
@@ -96,6 +94,25 @@ void CEndingIcon::Stop()
     Delete();
 }
 
+bool CEndingIcon::OnProcessEnding()
+{
+    m_processEnding = true;
+    if (!m_thread)
+        return true;
+    // A thread still alive finishes its frame and stops at the next pause.
+    SetEvent(m_stopEvent.get());
+    HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
+    WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
+    if (WaitForSingleObject(m_doneEvent.get(), 0) == WAIT_OBJECT_0 || !m_inFrame)
+        return true;
+    // Let go of the frames and the shell's entry without a call: the process takes them.
+    m_frames.clear();
+    m_ownsIcon = 0;
+    m_added = 0;
+    m_thread.reset();
+    return false;
+}
+
 DWORD WINAPI CEndingIcon::AnimationThread(LPVOID parameter)
 {
     CEndingIcon* icon = static_cast<CEndingIcon*>(parameter);
@@ -111,7 +128,7 @@ void CEndingIcon::Animate()
 {
     // The still frame that Start showed is the first of the first pass: its pause comes
     // first, so that nothing here competes with the host's thread while it is exiting.
-    if (WaitForSingleObject(m_stopEvent.get(), s_frameInterval) != WAIT_TIMEOUT)
+    if (!Pause())
         return;
     for (int frame : kMovingFrames)
         m_frames.push_back(LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(frame)));
@@ -141,6 +158,15 @@ bool CEndingIcon::ShowFrame(HICON frame)
         return true;
     SetIcon(frame);
     Notify();
+    return Pause();
+}
+
+bool CEndingIcon::Pause()
+{
+    InterlockedExchange(&m_inFrame, 0);
     // The pause is a wait on the stop event, so that a stop takes effect at once.
-    return WaitForSingleObject(m_stopEvent.get(), s_frameInterval) == WAIT_TIMEOUT;
+    if (WaitForSingleObject(m_stopEvent.get(), s_frameInterval) != WAIT_TIMEOUT)
+        return false;
+    InterlockedExchange(&m_inFrame, 1);
+    return true;
 }

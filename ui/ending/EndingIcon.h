@@ -24,20 +24,23 @@ public:
     std::vector<HICON> m_frames;
     int m_animation;
 
-    // From now on a stop waits only briefly for the animation thread: the process is
-    // ending, and the system has ended (or is ending) every other thread.
-    static void NoteProcessEnding() { s_processEnding = true; }
+    // The process is ending, and the system has ended (or is ending) every other thread, so
+    // from now on a stop waits only briefly for the animation thread. Returns false when the
+    // thread was ended in the middle of a frame: the locks the shell and the window system
+    // took for it are then never released, any further call into them would wait forever,
+    // and the icon is left to the shell.
+    bool OnProcessEnding();
 
     static const DWORD s_frameInterval = 110;
     static const bool s_swingBack = true;
 
 private:
-    static bool s_processEnding;
-
     static DWORD WINAPI AnimationThread(LPVOID icon);
     // Starts the thread, which holds a reference to this module while it runs.
     void StartAnimation();
     void Animate();
+    // One pause between frames; false once the icon has been told to stop.
+    bool Pause();
     // Shows one frame; false once the icon has been told to stop.
     bool ShowFrame(HICON frame);
 
@@ -46,4 +49,7 @@ private:
     CKernelHandle m_thread;
     DWORD m_threadId = 0;
     HMODULE m_moduleReference = nullptr;
+    bool m_processEnding = false;
+    // Clear only while the thread waits out a pause, holding nothing.
+    volatile LONG m_inFrame = 1;
 };

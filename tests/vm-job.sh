@@ -1,0 +1,55 @@
+#!/bin/sh
+# Runs inside the emulated 32-bit machine: each line of programs.txt ("name program args")
+# as one Wine process, its output and exit code left in results/. A program still running
+# after the time limit has every thread's state recorded and is killed, and the Wine server
+# is restarted, so that one hang fails one test rather than the whole job.
+share=$(cd "$(dirname "$0")" && pwd)
+# The slowest program takes about two minutes here.
+limit=300
+mkdir -p /tmp/run "$share/results"
+# Run from a local copy: mapped from the shared folder, the programs' pages can read back
+# as zeros.
+cp "$share"/*.exe "$share"/*.dll /tmp/run/
+cd /tmp/run
+export WINEDEBUG=-all,err+all
+
+start_wine() {
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1
+}
+
+record_hang() {
+    ps -eLo pid,tid,stat,time,wchan:32,args
+    for task in /proc/[0-9]*/task/*; do
+        echo "== $task $(cat "$task/comm") $(cat "$task/wchan")"
+        cat "$task/stack"
+    done
+}
+
+run() {
+    name=$1
+    shift
+    began=$(date +%s)
+    wine "$@" >"$share/results/$name.out" 2>&1 </dev/null &
+    program=$!
+    (sleep "$limit" && record_hang >"$share/results/$name.hang" 2>&1 && kill -9 $program) &
+    watchdog=$!
+    wait $program
+    echo $? >"$share/results/$name.code"
+    pkill -P $watchdog sleep
+    wait $watchdog
+    echo "$name $(($(date +%s) - began)) s" >>"$share/results/times.txt"
+    if [ -f "$share/results/$name.hang" ]; then
+        wineserver -k
+        wineserver -w
+        start_wine
+    fi
+}
+
+start_wine
+while read -r name command; do
+    # The arguments are plain words: no quoting to undo.
+    # shellcheck disable=SC2086
+    run "$name" $command
+done <"$share/programs.txt"
+wineserver -k
