@@ -68,6 +68,8 @@ void CEndingIcon::Stop()
 {
     if (m_stopEvent)
         SetEvent(m_stopEvent.get());
+    if (m_cutOff)
+        return;
     // Wait until the thread is done with this object (or was ended with the process). Its
     // exit need not be waited for: it holds the module until it is gone. The thread may
     // itself be the one unloading the module, and cannot wait for itself.
@@ -105,11 +107,9 @@ bool CEndingIcon::OnProcessEnding()
     WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
     if (WaitForSingleObject(m_doneEvent.get(), 0) == WAIT_OBJECT_0 || !m_inFrame)
         return true;
-    // Let go of the frames and the shell's entry without a call: the process takes them.
-    m_frames.clear();
-    m_ownsIcon = 0;
+    // From now on the frames and the shell's entry are left to go with the process.
+    m_cutOff = true;
     m_added = 0;
-    m_thread.reset();
     return false;
 }
 

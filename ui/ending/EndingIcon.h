@@ -50,6 +50,8 @@ private:
     DWORD m_threadId = 0;
     HMODULE m_moduleReference = nullptr;
     bool m_processEnding = false;
+    // The process ended the thread inside a frame: no more shell or window calls.
+    bool m_cutOff = false;
     // Clear only while the thread waits out a pause, holding nothing.
     volatile LONG m_inFrame = 1;
 };
