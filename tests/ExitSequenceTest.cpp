@@ -204,25 +204,24 @@ TEST_F(ExitSequence, RefusedAddLeavesTheHostIconAndIsRetriedEachFrame)
     CShellRecorder::RefuseAdds(true);
     Load(kDefaults);
     HWND dialog = Exit();
-    Sleep(500);
+    EXPECT_TRUE(WaitFor([dialog] {
+        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
+        return std::count_if(calls.begin(), calls.end(),
+                             [](const CShellCall& call) { return call.message == NIM_ADD; }) >= 4;
+    })) << "one add in the exit, then one each frame";
     CShellRecorder::RefuseAdds(false);
     EXPECT_TRUE(m_host.HasTrayIcon(128));
     EXPECT_TRUE(DeletesOfHostIcons().empty());
-    size_t adds = 0;
-    for (const CShellCall& call : CShellRecorder::CallsFor(dialog))
-        adds += call.message == NIM_ADD;
-    EXPECT_GE(adds, 4u) << "one add in the exit, then one each frame";
-    Sleep(300);
-    EXPECT_TRUE(TrayIconExists(dialog, 128)) << "a later frame brings it in";
+    EXPECT_TRUE(WaitFor([dialog] { return TrayIconExists(dialog, 128); }))
+        << "a later frame brings it in";
 }
 
 TEST_F(ExitSequence, FramesSwingForwardAndBackAt110Ms)
 {
     Load(kDefaults);
     HWND dialog = Exit();
-    Sleep(2000);
+    ASSERT_TRUE(WaitFor([dialog] { return CShellRecorder::CallsFor(dialog).size() >= 17; }, 10000));
     std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
-    ASSERT_GE(calls.size(), 17u);
     // The still frame is added first and shown for one pause like every other frame.
     const int expected[] = {105, 107, 108, 109, 110, 109, 108, 107, 105,
                             107, 108, 109, 110, 109, 108, 107, 105};

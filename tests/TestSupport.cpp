@@ -85,6 +85,16 @@ void MakeFolders(const std::string& path)
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
+bool WaitFor(const std::function<bool()>& condition, DWORD limitMs)
+{
+    for (DWORD start = GetTickCount(); !condition();) {
+        if (GetTickCount() - start > limitMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
 std::string ProgramFolder()
 {
     char path[MAX_PATH];

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace testing_support {
@@ -26,6 +27,10 @@ void WriteFileText(const std::string& path, const std::string& text);
 bool FolderExists(const std::string& path);
 bool IsFile(const std::string& path);
 void MakeFolders(const std::string& path);
+
+// Polls until the condition holds or the time is up; whether it held. Things that take some
+// frames to happen, however slow the machine.
+bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 5000);
 
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();
