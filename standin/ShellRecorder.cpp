@@ -18,6 +18,8 @@ struct CRecorderState {
     std::vector<CShellCall> calls;
     bool refuseAdds = false;
     bool stallModifies = false;
+    // Set as each call returns.
+    HANDLE returned = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     std::string logPath;
     // The shell's own entry, so that a patched program does not call itself.
     ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
@@ -57,6 +59,7 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
         log << message << " " << reinterpret_cast<UINT_PTR>(record->hWnd) << " " << record->uID
             << " " << result << "\n";
     }
+    SetEvent(recorder.returned);
     return result;
 }
 
@@ -122,6 +125,12 @@ void CShellRecorder::StallModifies()
 {
     std::lock_guard<std::mutex> hold(Recorder().lock);
     Recorder().stallModifies = true;
+}
+
+bool CShellRecorder::WaitForNextCall(DWORD limitMs)
+{
+    ResetEvent(Recorder().returned);
+    return WaitForSingleObject(Recorder().returned, limitMs) == WAIT_OBJECT_0;
 }
 
 void CShellRecorder::LogTo(const std::string& path)

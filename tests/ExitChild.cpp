@@ -26,14 +26,9 @@ int main(int argc, char** argv)
         Sleep(300);
     } else {
         // End the process early in a pause, just after a frame came back from the shell.
-        size_t frames = testing_support::CShellRecorder::Calls().size();
-        for (int waited = 0; waited < 1000; ++waited) {
-            if (testing_support::CShellRecorder::Calls().size() != frames)
-                break;
-            Sleep(1);
-        }
+        testing_support::CShellRecorder::WaitForNextCall(2000);
         Sleep(20);
     }
-    // Returning ends the process with the icon up and its thread running.
-    return 0;
+    // The process ends here, with the icon up and its thread running.
+    ExitProcess(0);
 }
