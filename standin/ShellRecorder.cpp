@@ -18,8 +18,9 @@ struct CRecorderState {
     std::vector<CShellCall> calls;
     bool refuseAdds = false;
     bool stallModifies = false;
-    // Set as each call returns.
+    // Set as each call returns, and once a call has stalled.
     HANDLE returned = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE stalled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::string logPath;
     // The shell's own entry, so that a patched program does not call itself.
     ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
@@ -45,6 +46,7 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
     }
     if (stall) {
         recorder.lock.lock();
+        SetEvent(recorder.stalled);
         Sleep(INFINITE);
     }
     BOOL result = refuse ? FALSE : recorder.forward(message, record);
@@ -131,6 +133,11 @@ bool CShellRecorder::WaitForNextCall(DWORD limitMs)
 {
     ResetEvent(Recorder().returned);
     return WaitForSingleObject(Recorder().returned, limitMs) == WAIT_OBJECT_0;
+}
+
+bool CShellRecorder::WaitForStall(DWORD limitMs)
+{
+    return WaitForSingleObject(Recorder().stalled, limitMs) == WAIT_OBJECT_0;
 }
 
 void CShellRecorder::LogTo(const std::string& path)

@@ -34,6 +34,8 @@ public:
     // Every later modify takes the recorder's lock and never returns: a shell call inside which
     // its thread is ended, leaving the lock it took held for good.
     static void StallModifies();
+    // Waits until a call has stalled; false when none did in time.
+    static bool WaitForStall(DWORD limitMs);
     // Waits until a call (made from now on) returns; false when none did in time.
     static bool WaitForNextCall(DWORD limitMs);
     // Appends every call to this file as well, for a child process to report.

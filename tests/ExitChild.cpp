@@ -23,7 +23,8 @@ int main(int argc, char** argv)
     Sleep(400);
     if (argc == 4) {
         testing_support::CShellRecorder::StallModifies();
-        Sleep(300);
+        if (!testing_support::CShellRecorder::WaitForStall(5000))
+            return 4;
     } else {
         // End the process early in a pause, just after a frame came back from the shell.
         testing_support::CShellRecorder::WaitForNextCall(2000);
