@@ -10,7 +10,7 @@ namespace {
 const int kStillIcon = 105;
 const int kMovingFrames[] = {107, 108, 109, 110};
 const UINT kTipString = 57600;
-// The longest a stop waits for the thread while the process ends.
+// The longest the icon waits for its thread while the process ends.
 const DWORD kProcessEndingWaitMs = 500;
 
 // A reference to this module for the thread to hold, so the code it runs stays loaded.
@@ -75,16 +75,11 @@ void CEndingIcon::Stop()
     // itself be the one unloading the module, and cannot wait for itself.
     if (m_thread && m_threadId != GetCurrentThreadId()) {
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
-        if (m_processEnding) {
-            // No messages can be answered any more; the exit must never hang on us.
-            WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
-        } else {
-            // The host's thread keeps answering messages sent to it meanwhile.
-            while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
-                   WAIT_OBJECT_0 + 2) {
-                MSG message;
-                PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            }
+        // The host's thread keeps answering messages sent to it meanwhile.
+        while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 2) {
+            MSG message;
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
     }
     m_thread.reset();
@@ -98,14 +93,16 @@ void CEndingIcon::Stop()
 
 bool CEndingIcon::OnProcessEnding()
 {
-    m_processEnding = true;
     if (!m_thread)
         return true;
-    // A thread still alive finishes its frame and stops at the next pause.
+    // A thread still alive finishes its frame and stops at the next pause. No messages can
+    // be answered any more, so this wait is bounded; the later stop does not wait again.
     SetEvent(m_stopEvent.get());
     HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
     WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
-    if (WaitForSingleObject(m_doneEvent.get(), 0) == WAIT_OBJECT_0 || !m_inFrame)
+    const bool safe = WaitForSingleObject(m_doneEvent.get(), 0) == WAIT_OBJECT_0 || !m_inFrame;
+    m_thread.reset();
+    if (safe)
         return true;
     // From now on the frames and the shell's entry are left to go with the process.
     m_cutOff = true;

@@ -24,11 +24,11 @@ public:
     std::vector<HICON> m_frames;
     int m_animation;
 
-    // The process is ending, and the system has ended (or is ending) every other thread, so
-    // from now on a stop waits only briefly for the animation thread. Returns false when the
-    // thread was ended in the middle of a frame: the locks the shell and the window system
-    // took for it are then never released, any further call into them would wait forever,
-    // and the icon is left to the shell.
+    // The process is ending, and the system has ended (or is ending) every other thread:
+    // waits only briefly for the animation thread, once. Returns false when the thread was
+    // ended in the middle of a frame: the locks the shell and the window system took for it
+    // are then never released, any further call into them would wait forever, and the icon
+    // is left to the shell.
     bool OnProcessEnding();
 
     static const DWORD s_frameInterval = 110;
@@ -49,7 +49,6 @@ private:
     CKernelHandle m_thread;
     DWORD m_threadId = 0;
     HMODULE m_moduleReference = nullptr;
-    bool m_processEnding = false;
     // The process ended the thread inside a frame: no more shell or window calls.
     bool m_cutOff = false;
     // Clear only while the thread waits out a pause, holding nothing.
