@@ -7,7 +7,7 @@ set -eu
 packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 wine wine64 xvfb xauth googletest cppcheck imagemagick python3 fonts-liberation fonts-ipafont-gothic"
 if [ "${1:-}" = vm ]; then
-    packages="qemu-system-x86 debootstrap cpio e2fsprogs xz-utils binutils"
+    packages="qemu-system-x86 qemu-user-static debootstrap cpio e2fsprogs xz-utils binutils"
 fi
 
 missing=""

@@ -30,6 +30,60 @@ boot() {
         -virtfs "local,path=$3,mount_tag=job,security_model=none,id=job" </dev/null
 }
 
+# i386 programs run through qemu-user while our own binfmt entry is registered; it names
+# the interpreter with the F flag, so a chroot needs no copy of it.
+binfmt=/proc/sys/fs/binfmt_misc
+binfmt_entry=tolvanix-i386
+binfmt_mounted=""
+
+user_mode_on() {
+    [ -x /usr/bin/qemu-i386-static ] || return 1
+    if [ ! -e "$binfmt/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || return 1
+        binfmt_mounted=yes
+    fi
+    [ -e "$binfmt/$binfmt_entry" ] ||
+        printf '%s\n' ":$binfmt_entry:M::$i386_magic:$i386_mask:/usr/bin/qemu-i386-static:F" \
+            >"$binfmt/register" 2>/dev/null || { user_mode_off; return 1; }
+    chroot "$1" /bin/true 2>/dev/null || { user_mode_off; return 1; }
+}
+
+user_mode_off() {
+    if [ -e "$binfmt/$binfmt_entry" ]; then echo -1 >"$binfmt/$binfmt_entry"; fi
+    if [ -n "$binfmt_mounted" ]; then umount "$binfmt"; fi
+    binfmt_mounted=""
+}
+
+# The ELF header of an i386 executable or shared object, as binfmt_misc matches it.
+i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+install_in_chroot() {
+    # The second stage, then Wine, with the kernel file systems mounted for the package
+    # scripts and services kept from starting; everything mounted is unmounted again.
+    root=$1
+    trap 'chroot_unmount "$root"; user_mode_off' EXIT
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sysfs "$root/sys"
+    mount --bind /dev "$root/dev"
+    timeout 1800 chroot "$root" /debootstrap/debootstrap --second-stage >/dev/null
+    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+    chmod +x "$root/usr/sbin/policy-rc.d"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    timeout 1800 chroot "$root" sh -c 'apt-get update -qq &&
+        apt-get install -y -qq --no-install-recommends wine wine32 xvfb xauth fonts-liberation &&
+        apt-get clean' >/dev/null
+    rm -f "$root/usr/sbin/policy-rc.d" "$root/etc/resolv.conf"
+    chroot_unmount "$root"
+    trap - EXIT
+}
+
+chroot_unmount() {
+    for point in dev sys proc; do
+        if mountpoint -q "$1/$point"; then umount -l "$1/$point"; fi
+    done
+}
+
 build_image() {
     [ -f "$cache/ready" ] && return 0
     log "building the i386 machine image in $cache (about 15 minutes)"
@@ -76,11 +130,18 @@ build_image() {
     done
     (cd "$initramfs" && find . | cpio -o -H newc --quiet | gzip -1) >"$cache/initrd.gz"
 
-    # The root file system: debootstrap's first stage here, the second at the first boot.
+    # The root file system: debootstrap's first stage here; the second stage and Wine here
+    # too when this machine can run i386 programs in user-mode emulation (minutes), else at
+    # the first boot under full emulation (half an hour).
     rootfs="$work/rootfs"
     timeout 1800 debootstrap --foreign --arch=i386 bookworm "$rootfs" "$mirror" >/dev/null
     rm -f "$rootfs/proc"
-    mkdir -p "$rootfs/proc" "$rootfs/mnt/job"
+    mkdir -p "$rootfs/proc" "$rootfs/sys" "$rootfs/dev" "$rootfs/mnt/job"
+    if user_mode_on "$rootfs"; then
+        log "second stage and Wine in user-mode emulation"
+        install_in_chroot "$rootfs"
+        user_mode_off
+    fi
     cp "$here/firstboot.sh" "$rootfs/firstboot.sh"
     cp "$here/jobinit.sh" "$rootfs/jobinit.sh"
     chmod +x "$rootfs/firstboot.sh" "$rootfs/jobinit.sh"
