@@ -25,7 +25,7 @@ if [ -d /debootstrap ]; then
     mount -t proc proc /proc 2>/dev/null
 fi
 if [ ! -d /debootstrap ] && { command -v wine >/dev/null || install_wine; }; then
-    export WINEPREFIX=/root/wineprefix WINEDEBUG=-all
+    export WINEPREFIX=/root/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
     xvfb-run -a sh -c 'wine wineboot -u; wineserver -w' >/dev/null 2>&1
     reg() { xvfb-run -a wine reg add "$@" /f >/dev/null 2>&1; }
     reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
@@ -36,4 +36,4 @@ fi
 echo "$status" >/mnt/job/firstboot-status
 sync
 umount /mnt/job
-poweroff -f
+busybox poweroff -f
