@@ -12,11 +12,7 @@ install_wine() {
     ip addr add 10.0.2.15/24 dev eth0
     ip route add default via 10.0.2.2
     echo "nameserver 10.0.2.3" >/etc/resolv.conf
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq &&
-        apt-get install -y -qq --no-install-recommends wine wine32 xvfb xauth \
-            fonts-liberation >/dev/null &&
-        apt-get clean
+    /install-wine.sh
 }
 
 status=failed

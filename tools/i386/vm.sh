@@ -11,7 +11,8 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-recipe=$(cat "$here/vm.sh" "$here/firstboot.sh" "$here/jobinit.sh" "$here/initramfs-init.sh" |
+recipe=$(cat "$here/vm.sh" "$here/firstboot.sh" "$here/install-wine.sh" "$here/jobinit.sh" \
+    "$here/initramfs-init.sh" |
     sha256sum | cut -c1-16)
 cache="${TOLVANIX_VM_CACHE:-/var/cache/tolvanix-i386}/$recipe"
 mirror="${TOLVANIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
@@ -73,9 +74,7 @@ install_in_chroot() {
     echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/unsafe-io"
     timeout 1800 chroot "$root" /debootstrap/debootstrap --second-stage >/dev/null
     cp /etc/resolv.conf "$root/etc/resolv.conf"
-    timeout 1800 chroot "$root" sh -c 'apt-get update -qq &&
-        apt-get install -y -qq --no-install-recommends wine wine32 xvfb xauth fonts-liberation &&
-        apt-get clean' >/dev/null
+    timeout 1800 chroot "$root" /install-wine.sh
     rm -f "$root/usr/sbin/policy-rc.d" "$root/etc/dpkg/dpkg.cfg.d/unsafe-io" "$root/etc/resolv.conf"
     chroot_unmount "$root"
     trap - EXIT
@@ -142,6 +141,10 @@ build_image() {
         --include=iproute2,procps bookworm "$rootfs" "$mirror" >/dev/null
     rm -f "$rootfs/proc"
     mkdir -p "$rootfs/proc" "$rootfs/sys" "$rootfs/dev" "$rootfs/mnt/job"
+    for script in firstboot.sh install-wine.sh jobinit.sh; do
+        cp "$here/$script" "$rootfs/$script"
+        chmod +x "$rootfs/$script"
+    done
     if user_mode_on "$rootfs"; then
         log "second stage and Wine in user-mode emulation"
         install_in_chroot "$rootfs"
@@ -149,9 +152,6 @@ build_image() {
     fi
     # The base has no init system; the boots power off with busybox.
     cp "$work/busybox/bin/busybox" "$rootfs/bin/busybox"
-    cp "$here/firstboot.sh" "$rootfs/firstboot.sh"
-    cp "$here/jobinit.sh" "$rootfs/jobinit.sh"
-    chmod +x "$rootfs/firstboot.sh" "$rootfs/jobinit.sh"
     truncate -s 4G "$cache/disk.img"
     mkfs.ext4 -q -d "$rootfs" "$cache/disk.img"
     rm -rf "$work"
