@@ -64,6 +64,7 @@ install_in_chroot() {
     # scripts and services kept from starting; everything mounted is unmounted again.
     root=$1
     trap 'chroot_unmount "$root"; user_mode_off' EXIT
+    trap 'exit 1' HUP INT TERM
     mount -t proc proc "$root/proc"
     mount -t sysfs sysfs "$root/sys"
     mount --bind /dev "$root/dev"
@@ -77,7 +78,7 @@ install_in_chroot() {
     timeout 1800 chroot "$root" /install-wine.sh
     rm -f "$root/usr/sbin/policy-rc.d" "$root/etc/dpkg/dpkg.cfg.d/unsafe-io" "$root/etc/resolv.conf"
     chroot_unmount "$root"
-    trap - EXIT
+    trap - EXIT HUP INT TERM
 }
 
 chroot_unmount() {
@@ -89,7 +90,9 @@ chroot_unmount() {
 build_image() {
     [ -f "$cache/ready" ] && return 0
     log "building the i386 machine image in $cache (about 10 minutes)"
-    rm -rf "$cache"
+    # A build that was killed may have left the host's /dev mounted in its root.
+    chroot_unmount "$cache/work/rootfs"
+    rm -rf --one-file-system "$cache"
     mkdir -p "$cache"
     work="$cache/work"
     mkdir -p "$work/debs" "$work/kernel" "$work/initramfs"
