@@ -1,6 +1,7 @@
 #include "standin/ShellRecorder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <iterator>
 #include <fstream>
@@ -11,6 +12,7 @@ namespace standin {
 namespace {
 
 using ShellNotifyIcon = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+using WaitForObject = DWORD(WINAPI*)(HANDLE, DWORD);
 
 // Never destroyed: a module's destructors still call the shell while the process exits.
 struct CRecorderState {
@@ -18,13 +20,18 @@ struct CRecorderState {
     std::vector<CShellCall> calls;
     bool refuseAdds = false;
     bool stallModifies = false;
-    // Set as each call returns, and once a call has stalled.
-    HANDLE returned = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    // Set once a call has stalled.
     HANDLE stalled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // The thread that called the shell last, and set each time it begins a timed wait. Read
+    // without the lock, which a stalled call holds for good.
+    std::atomic<DWORD> callingThread{0};
+    HANDLE waiting = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     std::string logPath;
     // The shell's own entry, so that a patched program does not call itself.
     ShellNotifyIcon forward = reinterpret_cast<ShellNotifyIcon>(reinterpret_cast<void*>(
         GetProcAddress(LoadLibraryA("shell32.dll"), "Shell_NotifyIconA")));
+    WaitForObject forwardWait = reinterpret_cast<WaitForObject>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "WaitForSingleObject")));
 };
 
 CRecorderState& Recorder()
@@ -37,6 +44,7 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
 {
     CRecorderState& recorder = Recorder();
     DWORD began = GetTickCount();
+    recorder.callingThread = GetCurrentThreadId();
     bool refuse;
     bool stall;
     {
@@ -61,13 +69,19 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
         log << message << " " << reinterpret_cast<UINT_PTR>(record->hWnd) << " " << record->uID
             << " " << result << "\n";
     }
-    SetEvent(recorder.returned);
     return result;
 }
 
-}  // namespace
+DWORD WINAPI RecordWait(HANDLE object, DWORD limitMs)
+{
+    CRecorderState& recorder = Recorder();
+    if (limitMs != 0 && GetCurrentThreadId() == recorder.callingThread)
+        SetEvent(recorder.waiting);
+    return recorder.forwardWait(object, limitMs);
+}
 
-void CShellRecorder::Install(HMODULE module)
+// Points the module's import of one function at a replacement.
+void ReplaceImport(HMODULE module, const char* dll, const char* name, const void* replacement)
 {
     auto base = reinterpret_cast<BYTE*>(module);
     auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
@@ -76,7 +90,7 @@ void CShellRecorder::Install(HMODULE module)
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
     for (; descriptor->Name; ++descriptor) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + descriptor->Name), "shell32.dll") != 0)
+        if (lstrcmpiA(reinterpret_cast<char*>(base + descriptor->Name), dll) != 0)
             continue;
         auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
         auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
@@ -84,16 +98,26 @@ void CShellRecorder::Install(HMODULE module)
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
                 continue;
             auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "Shell_NotifyIconA") != 0)
+            if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) != 0)
                 continue;
             DWORD protection;
             VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE,
                            &protection);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordShellNotifyIcon);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
             VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection,
                            &protection);
         }
     }
+}
+
+}  // namespace
+
+void CShellRecorder::Install(HMODULE module)
+{
+    ReplaceImport(module, "shell32.dll", "Shell_NotifyIconA",
+                  reinterpret_cast<const void*>(&RecordShellNotifyIcon));
+    ReplaceImport(module, "kernel32.dll", "WaitForSingleObject",
+                  reinterpret_cast<const void*>(&RecordWait));
 }
 
 std::vector<CShellCall> CShellRecorder::Calls()
@@ -129,10 +153,10 @@ void CShellRecorder::StallModifies()
     Recorder().stallModifies = true;
 }
 
-bool CShellRecorder::WaitForNextCall(DWORD limitMs)
+bool CShellRecorder::WaitForTimedWait(DWORD limitMs)
 {
-    ResetEvent(Recorder().returned);
-    return WaitForSingleObject(Recorder().returned, limitMs) == WAIT_OBJECT_0;
+    ResetEvent(Recorder().waiting);
+    return WaitForSingleObject(Recorder().waiting, limitMs) == WAIT_OBJECT_0;
 }
 
 bool CShellRecorder::WaitForStall(DWORD limitMs)

@@ -23,7 +23,9 @@ struct CShellCall {
 };
 
 // Stands between a module and the shell: replaces the module's import of Shell_NotifyIconA
-// with a recorder that forwards to the real one (or refuses adds on purpose).
+// with a recorder that forwards to the real one (or refuses adds on purpose). Also watches
+// the module's WaitForSingleObject, to tell when the thread that calls the shell is between
+// calls, waiting.
 class CShellRecorder {
 public:
     static void Install(HMODULE module);
@@ -36,8 +38,9 @@ public:
     static void StallModifies();
     // Waits until a call has stalled; false when none did in time.
     static bool WaitForStall(DWORD limitMs);
-    // Waits until a call (made from now on) returns; false when none did in time.
-    static bool WaitForNextCall(DWORD limitMs);
+    // Waits until the thread that called the shell last begins a wait with a time limit (from
+    // now on); false when it did not in time.
+    static bool WaitForTimedWait(DWORD limitMs);
     // Appends every call to this file as well, for a child process to report.
     static void LogTo(const std::string& path);
     // The shell's own entry, for a caller's own tray calls that must not be recorded.

@@ -26,9 +26,9 @@ int main(int argc, char** argv)
         if (!testing_support::CShellRecorder::WaitForStall(5000))
             return 4;
     } else {
-        // End the process early in a pause, just after a frame came back from the shell.
-        testing_support::CShellRecorder::WaitForNextCall(2000);
-        Sleep(20);
+        // End the process in a pause between frames, where the thread holds nothing.
+        if (!testing_support::CShellRecorder::WaitForTimedWait(2000))
+            return 5;
     }
     // The process ends here, with the icon up and its thread running.
     ExitProcess(0);
