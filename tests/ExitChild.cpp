@@ -1,6 +1,8 @@
-// A host process that exits while the plug-in's icon animates: exit_child LOG FOLDER [stall]
-// With "stall", the animation's next frame never comes back from the shell, so the process
-// ends that thread inside the call, holding the lock the call took.
+// A host process that exits while the plug-in's icon animates:
+//   exit_child LOG FOLDER EVENT [stall]
+// It sets the named EVENT just before it exits. With "stall", the animation's next frame never
+// comes back from the shell, so the process ends that thread inside the call, holding the lock
+// the call took.
 #include <string>
 
 #include "standin/StandInHost.h"
@@ -9,7 +11,7 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "stall"))
+    if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "stall"))
         return 2;
     testing_support::CShellRecorder::LogTo(argv[1]);
     std::string folder = std::string(argv[2]) + "\\";
@@ -21,15 +23,19 @@ int main(int argc, char** argv)
         return 3;
     plugin->OnExit();
     Sleep(400);
-    if (argc == 4) {
+    if (argc == 5) {
         testing_support::CShellRecorder::StallModifies();
-        if (!testing_support::CShellRecorder::WaitForStall(5000))
+        if (!testing_support::CShellRecorder::WaitForStall(10000))
             return 4;
     } else {
         // End the process in a pause between frames, where the thread holds nothing.
-        if (!testing_support::CShellRecorder::WaitForTimedWait(2000))
+        if (!testing_support::CShellRecorder::WaitForTimedWait(10000))
             return 5;
     }
+    HANDLE exitBegins = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]);
+    if (!exitBegins)
+        return 6;
+    SetEvent(exitBegins);
     // The process ends here, with the icon up and its thread running.
     ExitProcess(0);
 }
