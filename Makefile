@@ -20,8 +20,9 @@ tests: dll
 		-DTOLVANIX_TESTS=ON -DTOLVANIX_I686_DLL=$(CURDIR)/$(I686)/Tolvanix.dll >/dev/null
 	@cmake --build $(X64) -j$(JOBS)
 
+# Wine's own error messages go with a failing test's output.
 test: tests
-	@tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
+	@WINEDEBUG=-all,err+all tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
 
 # The shipped i686 DLL itself, under 32-bit Wine in an emulated i386 machine.
 I686_TESTS := build/i686-tests
