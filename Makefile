@@ -31,7 +31,7 @@ test-i686: dll
 	@cmake -S . -B $(I686_TESTS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake \
 		-DTOLVANIX_TESTS=ON -DTOLVANIX_VM_JOB=$(VM_JOB) >/dev/null
 	@cmake --build $(I686_TESTS) -j$(JOBS) --target plugin_module_tests bind_refused_tests \
-		setup_dialog_tests exit_sequence_tests exit_child
+		setup_dialog_tests exit_sequence_tests process_end_tests exit_child
 	@rm -rf $(VM_JOB)/results
 	@cp $(I686_TESTS)/*_tests.exe $(I686_TESTS)/exit_child.exe $(I686)/Tolvanix.dll $(VM_JOB)/
 	@tools/i386/vm.sh run $(VM_JOB) >/dev/null || true

@@ -3,11 +3,12 @@
 //
 //   tolvanix_bench exit-sample | baseline-sample | load-sample DLL | first-load-sample DLL
 //                  | stop | tray-delete | anim-cpu | tray-modify-cpu | icon-search
-//                  | setup-leak
+//                  | setup-leak | process-end RUNS
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "settings/ModuleInstance.h"
 #include "standin/StandInHost.h"
 #include "tests/PluginHost.h"
+#include "tests/ProcessEnd.h"
 #include "tests/TestSupport.h"
 #include "ui/ending/EndingDlg.h"
 #include "ui/ending/EndingIcon.h"
@@ -254,6 +256,45 @@ int SetupLeak()
     return 0;
 }
 
+// Child hosts that end their process with the display up, at moments spread over the whole
+// animation cycle; one figure a line, "name value".
+int ProcessEndRuns(int runs)
+{
+    CTempFolder temp;
+    std::vector<double> exitMs;
+    int crashes = 0, hangs = 0, failures = 0;
+    int ghostsInShellCall = 0, ghostsInWindowCall = 0, ghostsUnexplained = 0;
+    for (int n = 0; n < runs; ++n) {
+        CProcessEndResult result = RunProcessEnd(CProcessEndPlan::Spread(n), temp.Path("child"));
+        if (result.hung)
+            ++hangs;
+        else if (result.Crashed())
+            ++crashes;
+        else if (!result.reachedExit)
+            ++failures;
+        else
+            exitMs.push_back(result.exitMs);
+        if (result.iconLeft && result.endedInsideShellCall)
+            ++ghostsInShellCall;
+        else if (result.iconLeft && result.endedInsideWindowCall)
+            ++ghostsInWindowCall;
+        else if (result.iconLeft)
+            ++ghostsUnexplained;
+        if (!result.EndedCleanly() || (result.iconLeft && !result.IconLeftForACause()))
+            std::fprintf(stderr, "child %d: %s\n", n, result.Describe().c_str());
+    }
+    std::printf("process_end_runs %d\n", runs);
+    std::printf("process_end_crashes %d\n", crashes);
+    std::printf("process_end_hangs %d\n", hangs);
+    std::printf("process_end_child_failures %d\n", failures);
+    if (!exitMs.empty())
+        std::printf("process_end_ms %.3f\n", Median(exitMs));
+    std::printf("ghost_icons_thread_in_shell_call %d\n", ghostsInShellCall);
+    std::printf("ghost_icons_thread_in_window_call %d\n", ghostsInWindowCall);
+    std::printf("ghost_icons_unexplained %d\n", ghostsUnexplained);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -280,8 +321,10 @@ int main(int argc, char** argv)
         return IconSearch();
     if (mode == "setup-leak")
         return SetupLeak();
+    if (mode == "process-end" && argc > 2)
+        return ProcessEndRuns(std::atoi(argv[2]));
     std::fprintf(stderr, "usage: tolvanix_bench exit-sample|baseline-sample|load-sample DLL|"
                          "first-load-sample DLL|stop|tray-delete|anim-cpu|tray-modify-cpu|icon-search|"
-                         "setup-leak\n");
+                         "setup-leak|process-end RUNS\n");
     return 2;
 }

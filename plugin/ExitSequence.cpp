@@ -10,7 +10,9 @@ namespace {
 const UINT kHostIconId = 128;
 const UINT kLastHostIconId = 255;
 
-// Once a window whose procedure lives here exists, the module stays for the process's life.
+// From the ending dialog's window on, a window whose procedure is in this module, and the
+// animation thread running its code, live until the process ends: so does the module,
+// whatever the host does with its own reference.
 void KeepModuleLoaded()
 {
     HMODULE module = nullptr;
@@ -72,9 +74,4 @@ int RemoveHostTrayIcon()
             return 1;
     }
     return 0;
-}
-
-bool PrepareForProcessEnd()
-{
-    return !g_endingIcon || g_endingIcon->OnProcessEnding();
 }

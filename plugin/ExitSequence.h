@@ -13,7 +13,3 @@ void RunExitSequence();
 
 // Removes the host's own tray icon: ID 128 first, then 0 to 255; 1 when one went.
 int RemoveHostTrayIcon();
-
-// Called when the process ends, its other threads ended wherever they stood. False when no
-// further call into the shell or the window system is safe (the animation was cut off).
-bool PrepareForProcessEnd();

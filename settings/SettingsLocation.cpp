@@ -68,7 +68,8 @@ std::string GetPluginDataFolder()
 {
     CHostApiTable* table = GetHostApi();
     LPCSTR dataFolder = table && table->m_hostModule ? table->GetDataFolder()() : nullptr;
-    if (!dataFolder)
+    // An empty text would place the file relative to whatever the current folder is.
+    if (!dataFolder || !*dataFolder)
         return std::string();
     return std::string(dataFolder) + "Plugins";
 }
@@ -91,7 +92,9 @@ std::string GetOldSettingsFilePath()
     return parts.drive + parts.folder + parts.title + ".ini";
 }
 
-void StartUpSettings()
+namespace {
+
+void BindSettingsFile()
 {
     std::string current = GetSettingsFilePath();
     g_endingInfo.FilePath = current;
@@ -110,4 +113,18 @@ void StartUpSettings()
     // cppcheck-suppress knownConditionTrueFalse
     if (FileExists(current) && !NameSameFile(old, current))
         DeleteFileA(old.c_str());
+}
+
+}  // namespace
+
+void StartUpSettings()
+{
+    // Runs inside the loader's attach notification, through which nothing may be thrown.
+    try {
+        BindSettingsFile();
+    } catch (...) {
+        // Out of memory: the defaults, and nothing written.
+        g_endingInfo.FilePath.clear();
+        g_endingInfo.SetDefaults();
+    }
 }

@@ -1,41 +1,87 @@
-// A host process that exits while the plug-in's icon animates:
-//   exit_child LOG FOLDER EVENT [stall]
-// It sets the named EVENT just before it exits. With "stall", the animation's next frame never
-// comes back from the shell, so the process ends that thread inside the call, holding the lock
-// the call took.
+// A host process that ends while the plug-in's ending display is up, at the moment its plan
+// names (see CProcessEndPlan):
+//   exit_child FOLDER EVENT PLAN...
+// It loads its own copy of the plug-in from FOLDER and logs the tray calls there; it sets the
+// named EVENT just before it calls ExitProcess. Its exit code says how far it got otherwise.
 #include <string>
+#include <vector>
 
+#include "standin/Messages.h"
 #include "standin/StandInHost.h"
 #include "tests/PluginHost.h"
+#include "tests/ProcessEnd.h"
 #include "tests/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+// Generous: starting the animation takes seconds in an emulated machine.
+const DWORD kConditionLimitMs = 20000;
+
+// Waits, the host's thread answering messages, until the plan's moment; otherwise the reason.
+DWORD WaitForTheEnd(const CProcessEndPlan& plan)
+{
+    switch (plan.end) {
+    case CProcessEndPlan::kAtOnce:
+    case CProcessEndPlan::kBeforeThreadRuns:
+        return kChildEnded;
+    case CProcessEndPlan::kInFirstPause:
+        // The thread's first act is its first pause.
+        if (!CShellRecorder::WaitForTimedWait(kConditionLimitMs))
+            return kChildNoPause;
+        standin::DispatchMessagesFor(plan.offsetMs);
+        return kChildEnded;
+    case CProcessEndPlan::kInFrame:
+        return CShellRecorder::WaitForModify(kConditionLimitMs) ? kChildEnded : kChildNoFrame;
+    case CProcessEndPlan::kInPause:
+        if (!CShellRecorder::WaitForModify(kConditionLimitMs))
+            return kChildNoFrame;
+        return CShellRecorder::WaitForTimedWait(kConditionLimitMs) ? kChildEnded : kChildNoPause;
+    case CProcessEndPlan::kAfter:
+        standin::DispatchMessagesFor(plan.offsetMs);
+        return kChildEnded;
+    case CProcessEndPlan::kStalled:
+        CShellRecorder::StallModifies();
+        return CShellRecorder::WaitForStall(kConditionLimitMs) ? kChildEnded : kChildNoStall;
+    }
+    return kChildUsage;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "stall"))
-        return 2;
-    testing_support::CShellRecorder::LogTo(argv[1]);
-    std::string folder = std::string(argv[2]) + "\\";
-    testing_support::MakeFolders(folder + "data");
+    CProcessEndPlan plan;
+    if (argc < 3 || !plan.Parse(std::vector<std::string>(argv + 3, argv + argc)))
+        return kChildUsage;
+    const std::string folder = std::string(argv[1]) + "\\";
+    CShellRecorder::LogTo(folder + "shell.log");
+    CShellRecorder::AnswerSlowly(plan.shellDelayMs);
+    if (plan.reenter)
+        CShellRecorder::Reenter();
+    if (plan.end == CProcessEndPlan::kBeforeThreadRuns)
+        CShellRecorder::HoldNewThreads();
+
+    MakeFolders(folder + "data\\Plugins");
+    WriteFileText(folder + "data\\Plugins\\Tolvanix.ini",
+                  "[Tolvanix]\r\nEndingIconAnimation=" + std::to_string(plan.animation) + "\r\n");
     standin::SetDataFolder((folder + "data\\").c_str());
-    testing_support::CHostWindow host;
-    auto* plugin = new testing_support::CLoadedPlugin(folder + "Tolvanix.dll");
+    CHostWindow host;
+    host.AddTrayIcon(128);
+    // Never deleted: the process ends with the module in it, as the host's does.
+    auto* plugin = new CLoadedPlugin(folder + "Tolvanix.dll");
     if (!plugin->Module())
-        return 3;
+        return kChildNoPlugin;
     plugin->OnExit();
-    Sleep(400);
-    if (argc == 5) {
-        testing_support::CShellRecorder::StallModifies();
-        if (!testing_support::CShellRecorder::WaitForStall(10000))
-            return 4;
-    } else {
-        // End the process in a pause between frames, where the thread holds nothing.
-        if (!testing_support::CShellRecorder::WaitForTimedWait(10000))
-            return 5;
-    }
-    HANDLE exitBegins = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]);
+    const DWORD reached = WaitForTheEnd(plan);
+    if (reached != kChildEnded)
+        return static_cast<int>(reached);
+    if (plan.freeFirst)
+        plugin->Unload();
+    HANDLE exitBegins = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
     if (!exitBegins)
-        return 6;
+        return kChildNoExitEvent;
     SetEvent(exitBegins);
-    // The process ends here, with the icon up and its thread running.
-    ExitProcess(0);
+    ExitProcess(kChildEnded);
 }

@@ -133,6 +133,18 @@ TEST_F(PluginModule, LoadsWhateverTheSettingsFileHolds)
     }
 }
 
+TEST_F(PluginModule, UnloadRepaintsTheDesktop)
+{
+    CLoadedPlugin plugin(Place("Tolvanix.dll"));
+    ASSERT_NE(nullptr, plugin.Module());
+    CShellRecorder::Clear();
+    plugin.Unload();
+    std::vector<standin::CRepaint> repaints = CShellRecorder::Repaints();
+    ASSERT_EQ(1u, repaints.size()) << "the exit never ran, the desktop is repainted all the same";
+    EXPECT_EQ(GetDesktopWindow(), repaints.front().window);
+    EXPECT_TRUE(repaints.front().erase) << "with its background";
+}
+
 TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
 {
     for (int round = 0; round < 3; ++round) {

@@ -152,16 +152,25 @@ TEST_F(SettingsStartUp, ModuleOfAnotherNameKeepsTheSection)
     EXPECT_EQ(kDefaultFile, ReadFileText(g_endingInfo.FilePath));
 }
 
-TEST_F(SettingsStartUp, NoDataFolderPlacesNoFile)
+TEST_F(SettingsStartUp, NoOrEmptyDataFolderPlacesNoFileAnywhere)
 {
     ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
     WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
-    RunStartUp(nullptr);
-    EXPECT_TRUE(g_endingInfo.FilePath.empty());
-    EXPECT_EQ(kDefaults, Switches());
-    EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
-    g_endingInfo.Save();
-    EXPECT_FALSE(FolderExists("Plugins"));
+    // A relative path would land in whatever folder the host happens to stand in.
+    MakeFolders(m_temp.Path("current"));
+    char kept[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(kept), kept);
+    SetCurrentDirectoryA(m_temp.Path("current").c_str());
+    for (const char* dataFolder : {static_cast<const char*>(nullptr), ""}) {
+        SCOPED_TRACE(dataFolder ? "empty data folder" : "no data folder");
+        RunStartUp(dataFolder);
+        EXPECT_TRUE(g_endingInfo.FilePath.empty()) << g_endingInfo.FilePath;
+        EXPECT_EQ(kDefaults, Switches());
+        EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini"))) << "not carried over";
+        g_endingInfo.Save();
+        EXPECT_FALSE(FolderExists("Plugins"));
+    }
+    SetCurrentDirectoryA(kept);
 }
 
 TEST_F(SettingsStartUp, OverlongModulePathKeepsTheDefaults)

@@ -1,11 +1,11 @@
 #!/bin/sh
-# Runs inside the emulated 32-bit machine: each line of programs.txt ("name program args")
-# as one Wine process, its output and exit code left in results/. A program still running
-# after the time limit has every thread's state recorded and is killed, and the Wine server
-# is restarted, so that one hang fails one test rather than the whole job.
+# Runs inside the emulated 32-bit machine: each line of programs.txt as one Wine process, its
+# output and exit code left in results/. A line is "NAME [VAR=VALUE...] PROGRAM [ARGS...]":
+# the variables are the program's environment, and LIMIT (seconds, 300 unless given) is its
+# time limit. A program still running after its limit has every thread's state recorded and
+# is killed, and the Wine server is restarted, so that one hang fails one test rather than the
+# whole job.
 share=$(cd "$(dirname "$0")" && pwd)
-# The slowest program takes about two minutes here.
-limit=300
 mkdir -p /tmp/run "$share/results"
 # Run from a local copy: mapped from the shared folder, the programs' pages can read back
 # as zeros.
@@ -29,16 +29,29 @@ record_hang() {
 run() {
     name=$1
     shift
+    limit=300
+    variables=""
+    while [ $# -gt 0 ]; do
+        case $1 in
+        LIMIT=*) limit=${1#LIMIT=} ;;
+        *=*) variables="$variables $1" ;;
+        *) break ;;
+        esac
+        shift
+    done
     began=$(date +%s)
-    wine "$@" >"$share/results/$name.out" 2>&1 </dev/null &
+    # The variables are plain words: no quoting to undo.
+    # shellcheck disable=SC2086
+    env $variables wine "$@" >"$share/results/$name.out" 2>&1 </dev/null &
     program=$!
     (sleep "$limit" && record_hang >"$share/results/$name.hang" 2>&1 && kill -9 $program) &
     watchdog=$!
     wait $program
-    echo $? >"$share/results/$name.code"
+    code=$?
+    echo $code >"$share/results/$name.code"
     pkill -P $watchdog sleep
     wait $watchdog
-    echo "$name $(($(date +%s) - began)) s" >>"$share/results/times.txt"
+    echo "$name: code $code after $(($(date +%s) - began)) s" | tee -a "$share/results/times.txt"
     if [ -f "$share/results/$name.hang" ]; then
         wineserver -k
         wineserver -w

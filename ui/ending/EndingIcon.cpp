@@ -1,6 +1,7 @@
 #include "ui/ending/EndingIcon.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "settings/ModuleInstance.h"
 #include "ui/ending/EndingDlg.h"
@@ -10,17 +11,20 @@ namespace {
 const int kStillIcon = 105;
 const int kMovingFrames[] = {107, 108, 109, 110};
 const UINT kTipString = 57600;
-// The longest the icon waits for its thread while the process ends.
-const DWORD kProcessEndingWaitMs = 500;
+// The longest the process end waits for the system to have ended the animation thread.
+const DWORD kThreadEndingWaitMs = 500;
 
-// A reference to this module for the thread to hold, so the code it runs stays loaded.
-HMODULE ReferenceThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                       reinterpret_cast<LPCSTR>(&ReferenceThisModule), &module);
-    return module;
-}
+// Marks the animation thread as inside a shell or window call while it lives.
+class CInsideCall {
+public:
+    explicit CInsideCall(volatile LONG& mark) : m_mark(mark) { InterlockedExchange(&m_mark, 1); }
+    ~CInsideCall() { InterlockedExchange(&m_mark, 0); }
+    CInsideCall(const CInsideCall&) = delete;
+    CInsideCall& operator=(const CInsideCall&) = delete;
+
+private:
+    volatile LONG& m_mark;
+};
 
 }  // namespace
 
@@ -38,8 +42,12 @@ int CEndingIcon::Start(const CEndingDlg& dialog)
     SetWindow(CWindow(dialog.m_hWnd), m_id);
     m_ownsIcon = 0;
     HICON still = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(kStillIcon));
-    if (m_animation)
-        m_frames.push_back(still);
+    if (m_animation) {
+        // Every frame's place is made here, where a failure reaches the export's guard: the
+        // thread allocates nothing.
+        m_frames.assign(1 + std::size(kMovingFrames), nullptr);
+        m_frames.front() = still;
+    }
     SetIcon(still);
     SetCallbackMessage(WM_USER);
     std::string tip;
@@ -57,23 +65,19 @@ void CEndingIcon::StartAnimation()
         return;
     m_stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_doneEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    m_moduleReference = ReferenceThisModule();
-    if (m_stopEvent && m_doneEvent && m_moduleReference)
-        m_thread.reset(CreateThread(nullptr, 0, AnimationThread, this, 0, &m_threadId));
-    if (!m_thread && m_moduleReference)
-        FreeLibrary(m_moduleReference);
+    if (m_stopEvent && m_doneEvent)
+        m_thread.reset(CreateThread(nullptr, 0, AnimationThread, this, 0, nullptr));
 }
 
 void CEndingIcon::Stop()
 {
     if (m_stopEvent)
         SetEvent(m_stopEvent.get());
-    if (m_cutOff)
+    if (m_leftToTheProcess)
         return;
-    // Wait until the thread is done with this object (or was ended with the process). Its
-    // exit need not be waited for: it holds the module until it is gone. The thread may
-    // itself be the one unloading the module, and cannot wait for itself.
-    if (m_thread && m_threadId != GetCurrentThreadId()) {
+    if (m_thread) {
+        // Done with the object is enough: the thread's exit itself waits for the loader lock,
+        // which this thread holds while the module's objects are destroyed.
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
         // The host's thread keeps answering messages sent to it meanwhile.
         while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
@@ -81,8 +85,8 @@ void CEndingIcon::Stop()
             MSG message;
             PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
+        m_thread.reset();
     }
-    m_thread.reset();
     for (HICON& frame : m_frames) {
         if (frame)
             DestroyIcon(frame);
@@ -91,44 +95,38 @@ void CEndingIcon::Stop()
     Delete();
 }
 
-bool CEndingIcon::OnProcessEnding()
+bool CEndingIcon::ThreadEndedInsideACall()
 {
     if (!m_thread)
-        return true;
-    // A thread still alive finishes its frame and stops at the next pause. No messages can
-    // be answered any more, so this wait is bounded; the later stop does not wait again.
-    SetEvent(m_stopEvent.get());
-    HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
-    WaitForMultipleObjects(2, ends, FALSE, kProcessEndingWaitMs);
-    const bool safe = WaitForSingleObject(m_doneEvent.get(), 0) == WAIT_OBJECT_0 || !m_inFrame;
-    m_thread.reset();
-    if (safe)
-        return true;
-    // From now on the frames and the shell's entry are left to go with the process.
-    m_cutOff = true;
-    m_added = 0;
-    return false;
+        return false;
+    // The system ends the thread as the process ends; it may not be quite done yet.
+    WaitForSingleObject(m_thread.get(), kThreadEndingWaitMs);
+    return m_threadInCall != 0;
+}
+
+void CEndingIcon::LeaveToTheProcess()
+{
+    m_leftToTheProcess = true;
+    ForgetShellEntry();
 }
 
 DWORD WINAPI CEndingIcon::AnimationThread(LPVOID parameter)
 {
     CEndingIcon* icon = static_cast<CEndingIcon*>(parameter);
-    HMODULE module = icon->m_moduleReference;
     HANDLE done = icon->m_doneEvent.get();
     icon->Animate();
-    // The owner waits for this before the object goes; after it, only the module is used.
+    // From here on the owner may delete the object at any moment.
     SetEvent(done);
-    FreeLibraryAndExitThread(module, 0);
+    return 0;
 }
 
 void CEndingIcon::Animate()
 {
     // The still frame that Start showed is the first of the first pass: its pause comes
     // first, so that nothing here competes with the host's thread while it is exiting.
-    if (!Pause())
+    if (!WaitedOutPause())
         return;
-    for (int frame : kMovingFrames)
-        m_frames.push_back(LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(frame)));
+    LoadMovingFrames();
     if (std::none_of(m_frames.begin(), m_frames.end(), [](HICON frame) { return frame; }))
         return;
     const bool swingBack = s_swingBack && m_frames.size() >= 3;
@@ -146,24 +144,35 @@ void CEndingIcon::Animate()
     }
 }
 
+void CEndingIcon::LoadMovingFrames()
+{
+    CInsideCall inside(m_threadInCall);
+    for (size_t at = 0; at < std::size(kMovingFrames); ++at)
+        m_frames[1 + at] = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(kMovingFrames[at]));
+}
+
 bool CEndingIcon::ShowFrame(HICON frame)
 {
     // A stop that came first is not undone by one more frame.
-    if (WaitForSingleObject(m_stopEvent.get(), 0) != WAIT_TIMEOUT)
+    if (IsStopRequested())
         return false;
     if (!frame)
         return true;
-    SetIcon(frame);
-    Notify();
-    return Pause();
+    {
+        CInsideCall inside(m_threadInCall);
+        SetIcon(frame);
+        Notify();
+    }
+    return WaitedOutPause();
 }
 
-bool CEndingIcon::Pause()
+bool CEndingIcon::WaitedOutPause()
 {
-    InterlockedExchange(&m_inFrame, 0);
     // The pause is a wait on the stop event, so that a stop takes effect at once.
-    if (WaitForSingleObject(m_stopEvent.get(), s_frameInterval) != WAIT_TIMEOUT)
-        return false;
-    InterlockedExchange(&m_inFrame, 1);
-    return true;
+    return WaitForSingleObject(m_stopEvent.get(), s_frameInterval) == WAIT_TIMEOUT;
+}
+
+bool CEndingIcon::IsStopRequested()
+{
+    return WaitForSingleObject(m_stopEvent.get(), 0) != WAIT_TIMEOUT;
 }

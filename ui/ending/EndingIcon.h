@@ -8,7 +8,7 @@
 class CEndingDlg;
 
 // The plug-in's icon in the notification area while the host exits. Owns its animation
-// thread, which it stops and joins before the frames or the object go.
+// thread: a stop waits until the thread is done with the object before the frames go.
 class CEndingIcon : public CTasktray {
 public:
     CEndingIcon();
@@ -19,38 +19,40 @@ public:
     // Ends the animation, releases the frames and removes the icon.
     void Stop();
 
+    // For the process end, when the system has ended the animation thread wherever it stood
+    // (waits briefly until it has): true when it stood inside a call into the shell or the
+    // window system. The locks that call took are then never released, and any further call
+    // into either could wait forever.
+    bool ThreadEndedInsideACall();
+    // Makes no further call into the shell or the window system: the icon and the frames go
+    // with the process.
+    void LeaveToTheProcess();
+
     UINT m_id;
     // The still frame, then the moving ones, which the animation thread loads.
     std::vector<HICON> m_frames;
     int m_animation;
-
-    // The process is ending, and the system has ended (or is ending) every other thread:
-    // waits only briefly for the animation thread, once. Returns false when the thread was
-    // ended in the middle of a frame: the locks the shell and the window system took for it
-    // are then never released, any further call into them would wait forever, and the icon
-    // is left to the shell.
-    bool OnProcessEnding();
 
     static const DWORD s_frameInterval = 110;
     static const bool s_swingBack = true;
 
 private:
     static DWORD WINAPI AnimationThread(LPVOID icon);
-    // Starts the thread, which holds a reference to this module while it runs.
     void StartAnimation();
     void Animate();
-    // One pause between frames; false once the icon has been told to stop.
-    bool Pause();
-    // Shows one frame; false once the icon has been told to stop.
+    // Loads the moving frames into the places Start made for them.
+    void LoadMovingFrames();
+    // Shows one frame and waits out its pause; false once the icon has been told to stop.
     bool ShowFrame(HICON frame);
+    // False when the pause was cut short by a stop.
+    bool WaitedOutPause();
+    bool IsStopRequested();
 
     CKernelHandle m_stopEvent;
+    // Set by the thread when it is done with the object, just before it returns.
     CKernelHandle m_doneEvent;
     CKernelHandle m_thread;
-    DWORD m_threadId = 0;
-    HMODULE m_moduleReference = nullptr;
-    // The process ended the thread inside a frame: no more shell or window calls.
-    bool m_cutOff = false;
-    // Clear only while the thread waits out a pause, holding nothing.
-    volatile LONG m_inFrame = 1;
+    // Set only while the animation thread is inside a shell or window call.
+    volatile LONG m_threadInCall = 0;
+    bool m_leftToTheProcess = false;
 };

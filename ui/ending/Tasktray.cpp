@@ -97,6 +97,11 @@ void CTasktray::DestroyOwnedIcon()
     }
 }
 
+void CTasktray::ForgetShellEntry()
+{
+    m_added = 0;
+}
+
 int CTasktray::Remove(const CWindow& window, UINT id)
 {
     NOTIFYICONDATAA record = FreshRecord();

@@ -25,6 +25,8 @@ public:
     int Notify();
     int Delete();
     void DestroyOwnedIcon();
+    // Leaves the icon to go with the process: from now on nothing asks the shell to remove it.
+    void ForgetShellEntry();
 
     // Takes away the icon of any window, given the window and the icon's ID.
     static int Remove(const CWindow& window, UINT id);

@@ -4,6 +4,35 @@
 
 bool CWindow::CRegistry::s_open = false;
 
+CWindow* CWindow::CRegistry::Find(HWND window) const
+{
+    if (!s_open)
+        return nullptr;
+    auto entry = m_entries.find(window);
+    return entry == m_entries.end() ? nullptr : entry->second;
+}
+
+void CWindow::CRegistry::Enter(HWND window, CWindow* wrapper)
+{
+    if (s_open)
+        m_entries[window] = wrapper;
+}
+
+void CWindow::CRegistry::Remove(HWND window)
+{
+    if (s_open)
+        m_entries.erase(window);
+}
+
+void CWindow::CRegistry::RemoveIfNaming(HWND window, const CWindow* wrapper)
+{
+    if (!s_open)
+        return;
+    auto entry = m_entries.find(window);
+    if (entry != m_entries.end() && entry->second == wrapper)
+        m_entries.erase(entry);
+}
+
 CWindow::CWindow() : m_hWnd(nullptr), m_prevWndProc(nullptr), m_flag(1)
 {
 }
@@ -20,11 +49,8 @@ CWindow::CWindow(HWND window) : CWindow()
 CWindow::~CWindow()
 {
     // The registry must never hand out a deleted wrapper.
-    if (m_hWnd && CRegistry::IsOpen()) {
-        auto entry = s_windowRegistry.find(m_hWnd);
-        if (entry != s_windowRegistry.end() && entry->second == this)
-            s_windowRegistry.erase(entry);
-    }
+    if (m_hWnd)
+        s_windowRegistry.RemoveIfNaming(m_hWnd, this);
 }
 
 int CWindow::OnCommand(WPARAM, LPARAM)
@@ -54,7 +80,7 @@ void CWindow::OnDestroy()
 {
     if (!m_hWnd)
         return;
-    s_windowRegistry.erase(m_hWnd);
+    s_windowRegistry.Remove(m_hWnd);
     m_hWnd = nullptr;
     m_prevWndProc = nullptr;
 }
@@ -105,8 +131,7 @@ CWindow* CWindow::Lookup(HWND window)
     if (!window)
         return nullptr;
     try {
-        auto entry = s_windowRegistry.find(window);
-        return entry == s_windowRegistry.end() ? nullptr : entry->second;
+        return s_windowRegistry.Find(window);
     } catch (...) {
         return nullptr;
     }
@@ -114,7 +139,8 @@ CWindow* CWindow::Lookup(HWND window)
 
 CWindow* CWindow::FromHandle(HWND window)
 {
-    if (!window)
+    // Once the registry is gone, so is the list that would own a made wrapper.
+    if (!window || !CRegistry::IsOpen())
         return nullptr;
     if (CWindow* registered = Lookup(window))
         return registered;
@@ -186,7 +212,7 @@ LRESULT CWindow::PassOn(UINT message, WPARAM wParam, LPARAM lParam)
 void CWindow::Register()
 {
     if (m_hWnd)
-        s_windowRegistry[m_hWnd] = this;
+        s_windowRegistry.Enter(m_hWnd, this);
 }
 
 int CWindow::ShowWindow(int showCommand)

@@ -57,14 +57,26 @@ public:
     WNDPROC m_prevWndProc;
     int m_flag;
 
-    // Knows when it has been destroyed at unload, so that wrappers that outlive it skip it.
-    class CRegistry : public std::map<HWND, CWindow*> {
+    // The process-wide map from handle to wrapper; it owns no wrapper. It is destroyed at
+    // unload before objects that still hold windows (the ending dialog and icon), and from
+    // then on finds nothing and takes nothing, so that a message arriving meanwhile (the shell
+    // calls back while the icon is removed) reaches no deleted wrapper.
+    class CRegistry {
     public:
         CRegistry() { s_open = true; }
         ~CRegistry() { s_open = false; }
+        CRegistry(const CRegistry&) = delete;
+        CRegistry& operator=(const CRegistry&) = delete;
         static bool IsOpen() { return s_open; }
 
+        CWindow* Find(HWND window) const;
+        void Enter(HWND window, CWindow* wrapper);
+        void Remove(HWND window);
+        // Removes the entry only while it names this wrapper.
+        void RemoveIfNaming(HWND window, const CWindow* wrapper);
+
     private:
+        std::map<HWND, CWindow*> m_entries;
         static bool s_open;
     };
 
