@@ -34,7 +34,7 @@ test-i686: dll
 		setup_dialog_tests exit_sequence_tests process_end_tests exit_child
 	@rm -rf $(VM_JOB)/results
 	@cp $(I686_TESTS)/*_tests.exe $(I686_TESTS)/exit_child.exe $(I686)/Tolvanix.dll $(VM_JOB)/
-	@tools/i386/vm.sh run $(VM_JOB) >/dev/null || true
+	@tools/i386/vm.sh run $(VM_JOB)
 	@ctest --test-dir $(I686_TESTS) --output-on-failure
 
 # The plug-in in the stand-in host; pictures in build/demo/ when there is no display.

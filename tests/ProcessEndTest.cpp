@@ -68,7 +68,9 @@ TEST_F(ProcessEnd, ShellCallingBackDuringTheRemovalReachesNoDestroyedObject)
 {
     for (bool freeFirst : {false, true}) {
         for (bool animation : {true, false}) {
-            CProcessEndPlan plan = Plan(CProcessEndPlan::kAfter, 300);
+            // In a pause, so that the removal runs: an end inside a frame may leave the icon.
+            CProcessEndPlan plan =
+                animation ? Plan(CProcessEndPlan::kInPause) : Plan(CProcessEndPlan::kAfter, 300);
             plan.animation = animation;
             plan.freeFirst = freeFirst;
             plan.shellDelayMs = 3;

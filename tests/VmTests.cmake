@@ -23,11 +23,6 @@ foreach(case ${exit_cases})
     string(REGEX REPLACE "^TEST_F\\(ExitSequence, ([A-Za-z0-9]+)\\)" "\\1" case ${case})
     vm_test(exit_sequence.${case} PROGRAM exit_sequence_tests ARGS --gtest_filter=ExitSequence.${case})
 endforeach()
-# Freed memory poisoned, as in make test; 20 child hosts spread over the cycle, each taking
-# 10 to 30 s to start here, hence the longer limit.
-set(heap_checked WINEDEBUG=-all,err+all,warn+heap)
-vm_test(process_end PROGRAM process_end_tests ENVIRONMENT ${heap_checked}
-    ARGS --gtest_filter=-*Spread*)
-vm_test(process_end_spread PROGRAM process_end_tests
-    ENVIRONMENT ${heap_checked} TOLVANIX_PROCESS_END_RUNS=20 LIMIT=1200
-    ARGS --gtest_filter=*Spread*)
+# Freed memory poisoned, as in make test, and 20 child hosts spread over the cycle.
+vm_test(process_end PROGRAM process_end_tests
+    ENVIRONMENT WINEDEBUG=-all,err+all,warn+heap TOLVANIX_PROCESS_END_RUNS=20)

@@ -1,11 +1,12 @@
 #!/bin/sh
 # Runs inside the emulated 32-bit machine: each line of programs.txt as one Wine process, its
-# output and exit code left in results/. A line is "NAME [VAR=VALUE...] PROGRAM [ARGS...]":
-# the variables are the program's environment, and LIMIT (seconds, 300 unless given) is its
-# time limit. A program still running after its limit has every thread's state recorded and
-# is killed, and the Wine server is restarted, so that one hang fails one test rather than the
-# whole job.
+# output and exit code left in results/. A line is "NAME [VAR=VALUE...] PROGRAM [ARGS...]",
+# the variables being the program's environment. A program still running after the time limit
+# has every thread's state recorded and is killed, and the Wine server is restarted, so that
+# one hang fails one test rather than the whole job.
 share=$(cd "$(dirname "$0")" && pwd)
+# The slowest program takes about a minute here.
+limit=300
 mkdir -p /tmp/run "$share/results"
 # Run from a local copy: mapped from the shared folder, the programs' pages can read back
 # as zeros.
@@ -29,11 +30,9 @@ record_hang() {
 run() {
     name=$1
     shift
-    limit=300
     variables=""
     while [ $# -gt 0 ]; do
         case $1 in
-        LIMIT=*) limit=${1#LIMIT=} ;;
         *=*) variables="$variables $1" ;;
         *) break ;;
         esac
