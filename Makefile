@@ -2,9 +2,10 @@
 # of the same sources under 64-bit Wine.
 I686 := build/i686
 X64 := build/x86_64
+DIST := $(CURDIR)/build/dist
 JOBS ?= 2
 
-.PHONY: all deps dll tests test test-i686 demo bench screenshots clean
+.PHONY: all deps dll dist tests test test-i686 demo bench screenshots clean
 
 all: dll
 
@@ -12,12 +13,18 @@ deps:
 	@tools/install-deps.sh
 
 dll: deps
-	@cmake -S . -B $(I686) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
+	@cmake -S . -B $(I686) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake \
+		-DTOLVANIX_DIST_DIR=$(DIST) >/dev/null
 	@cmake --build $(I686) -j$(JOBS)
 
-tests: dll
+# The release archive users download, in build/dist/: its path and SHA-256.
+dist: dll
+	@cmake --build $(I686) --target dist -- --no-print-directory | grep -v '^\['
+
+tests: dist
 	@cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake \
-		-DTOLVANIX_TESTS=ON -DTOLVANIX_I686_DLL=$(CURDIR)/$(I686)/Tolvanix.dll >/dev/null
+		-DTOLVANIX_TESTS=ON -DTOLVANIX_I686_DLL=$(CURDIR)/$(I686)/Tolvanix.dll \
+		-DTOLVANIX_DIST_DIR=$(DIST) >/dev/null
 	@cmake --build $(X64) -j$(JOBS)
 
 # Wine's own error messages go with a failing test's output.
@@ -27,9 +34,9 @@ test: tests
 # The shipped i686 DLL itself, under 32-bit Wine in an emulated i386 machine.
 I686_TESTS := build/i686-tests
 VM_JOB := $(CURDIR)/$(I686_TESTS)/job
-test-i686: dll
+test-i686: dist
 	@cmake -S . -B $(I686_TESTS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake \
-		-DTOLVANIX_TESTS=ON -DTOLVANIX_VM_JOB=$(VM_JOB) >/dev/null
+		-DTOLVANIX_TESTS=ON -DTOLVANIX_VM_JOB=$(VM_JOB) -DTOLVANIX_DIST_DIR=$(DIST) >/dev/null
 	@cmake --build $(I686_TESTS) -j$(JOBS) --target plugin_module_tests bind_refused_tests \
 		setup_dialog_tests exit_sequence_tests process_end_tests exit_child
 	@rm -rf $(VM_JOB)/results

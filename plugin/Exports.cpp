@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "PluginIdentity.h"
 #include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
 #include "settings/EndingInfo.h"
@@ -61,9 +62,9 @@ extern "C" int WINAPI BKC_OnPlugInInfo(CPluginInfoRecord* record)
 {
     if (!record)
         return 0;
-    CopyText(record->name, "Tolvanix");
-    CopyText(record->vendor, "Tolvanix developers");
-    CopyText(record->version, "1.6");
-    CopyText(record->description, "Becky! ending dialog and tasktray icon.");
+    CopyText(record->name, TOLVANIX_NAME);
+    CopyText(record->vendor, TOLVANIX_VENDOR);
+    CopyText(record->version, TOLVANIX_VERSION_TEXT);
+    CopyText(record->description, TOLVANIX_DESCRIPTION);
     return 0;
 }

@@ -126,9 +126,7 @@ void SnapTrayFrames()
         if (shown && call.window != g_main && call.icon)
             frames.push_back(call.icon);
     }
-    // The first call adds the still frame; the thread then shows it again to begin a cycle.
-    if (frames.size() > 1)
-        frames.erase(frames.begin());
+    // The add shows the still frame, the first of the cycle; the thread goes on from the next.
     const size_t cycle = 8;
     const int size = 64;
     for (size_t i = 0; i < frames.size() && i < cycle; ++i) {

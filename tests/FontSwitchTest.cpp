@@ -3,17 +3,12 @@
 #include <string>
 
 #include "settings/ModuleInstance.h"
+#include "tests/TestSupport.h"
 #include "ui/framework/UiGothicDialog.h"
 
-namespace {
+using testing_support::FontOf;
 
-LOGFONTA FontOf(HWND window)
-{
-    LOGFONTA font = {};
-    HFONT handle = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    GetObjectA(handle, sizeof(font), &font);
-    return font;
-}
+namespace {
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM children)
 {

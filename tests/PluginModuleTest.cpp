@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
+#include "PluginIdentity.h"
 #include "standin/StandInHost.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
@@ -60,16 +62,13 @@ TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
         size_t offset;
         const char* text;
     };
-    const CField fields[] = {{0, "Tolvanix"}, {80, nullptr}, {160, "1.6"},
-                             {240, "Becky! ending dialog and tasktray icon."}};
+    const CField fields[] = {{0, TOLVANIX_NAME}, {80, TOLVANIX_VENDOR},
+                             {160, TOLVANIX_VERSION_TEXT}, {240, TOLVANIX_DESCRIPTION}};
     for (const CField& field : fields) {
         const char* written = record + field.offset;
         size_t length = std::strlen(written);
         ASSERT_LT(length, 80u);
-        if (field.text)
-            EXPECT_STREQ(field.text, written);
-        else
-            EXPECT_GT(length, 0u) << "a vendor is named";
+        EXPECT_STREQ(field.text, written);
         for (size_t at = field.offset + length + 1; at < field.offset + 80; ++at)
             EXPECT_EQ('\xA5', record[at]) << "byte " << at << " was touched";
     }
@@ -150,5 +149,51 @@ TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
     for (int round = 0; round < 3; ++round) {
         CLoadedPlugin plugin(Place("Tolvanix.dll"));
         ASSERT_NE(nullptr, plugin.Module()) << "round " << round;
+    }
+}
+
+// What Explorer shows in the file's properties, read as it reads them, without loading it.
+TEST(VersionResource, NamesTheVersionInEnglishAndJapanese)
+{
+    const std::string path = PluginDllPath();
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
+    ASSERT_GT(size, 0u) << "no version resource in " << path;
+    std::vector<char> data(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, data.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    const WORD numbers[] = {TOLVANIX_VERSION_NUMBERS};
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(numbers[1], numbers[0])), fixed->dwFileVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(numbers[3], numbers[2])), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+
+    WORD* translations = nullptr;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translations), &length));
+    ASSERT_EQ(8u, length) << "English and Japanese";
+    const WORD expected[] = {0x409, 1200, 0x411, 1200};
+    for (int at = 0; at < 4; ++at)
+        EXPECT_EQ(expected[at], translations[at]);
+
+    const struct {
+        const char* name;
+        const char* text;
+    } texts[] = {{"FileVersion", TOLVANIX_VERSION_TEXT}, {"ProductVersion", TOLVANIX_VERSION_TEXT},
+                 {"ProductName", TOLVANIX_NAME},         {"CompanyName", TOLVANIX_VENDOR},
+                 {"FileDescription", TOLVANIX_DESCRIPTION}, {"OriginalFilename", "Tolvanix.dll"},
+                 {"LegalCopyright", TOLVANIX_COPYRIGHT}};
+    for (const char* table : {"040904b0", "041104b0"}) {
+        for (const auto& text : texts) {
+            const std::string query = std::string("\\StringFileInfo\\") + table + "\\" + text.name;
+            char* value = nullptr;
+            ASSERT_TRUE(VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value),
+                                       &length))
+                << query;
+            EXPECT_STREQ(text.text, value) << query;
+        }
     }
 }

@@ -95,6 +95,14 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs)
     return true;
 }
 
+LOGFONTA FontOf(HWND window)
+{
+    LOGFONTA font = {};
+    HFONT handle = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+    GetObjectA(handle, sizeof(font), &font);
+    return font;
+}
+
 std::string ProgramFolder()
 {
     char path[MAX_PATH];

@@ -32,6 +32,9 @@ void MakeFolders(const std::string& path);
 // frames to happen, however slow the machine.
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 5000);
 
+// The font a window reports (WM_GETFONT); all zero when it has none.
+LOGFONTA FontOf(HWND window);
+
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();
 // The plug-in DLL built beside the test programs.

@@ -18,11 +18,24 @@ endfunction()
 vm_test(plugin_module PROGRAM plugin_module_tests)
 vm_test(bind_refused PROGRAM bind_refused_tests)
 vm_test(setup_dialog PROGRAM setup_dialog_tests)
+# The Japanese cases, under code page 932 (which Wine takes from the locale).
+set(code_page_932 LC_ALL=ja_JP.UTF-8 TOLVANIX_CODE_PAGE=932)
+vm_test(setup_dialog_code_page_932 PROGRAM setup_dialog_tests ENVIRONMENT ${code_page_932})
 file(STRINGS ExitSequenceTest.cpp exit_cases REGEX "^TEST_F\\(ExitSequence, [A-Za-z0-9]+\\)")
 foreach(case ${exit_cases})
     string(REGEX REPLACE "^TEST_F\\(ExitSequence, ([A-Za-z0-9]+)\\)" "\\1" case ${case})
-    vm_test(exit_sequence.${case} PROGRAM exit_sequence_tests ARGS --gtest_filter=ExitSequence.${case})
+    if(case MATCHES "CodePage932$")
+        set(environment ${code_page_932})
+    else()
+        set(environment)
+    endif()
+    vm_test(exit_sequence.${case} PROGRAM exit_sequence_tests ENVIRONMENT ${environment}
+        ARGS --gtest_filter=ExitSequence.${case})
 endforeach()
 # Freed memory poisoned, as in make test, and 20 child hosts spread over the cycle.
 vm_test(process_end PROGRAM process_end_tests
     ENVIRONMENT WINEDEBUG=-all,err+all,warn+heap TOLVANIX_PROCESS_END_RUNS=20)
+
+# Here, on this machine: the archive holds the very DLL that ran in the machine.
+add_test(NAME i686.dist_holds_the_tested_dll COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/check-dist.py
+    ${TOLVANIX_DIST_ZIP} ${TOLVANIX_VERSION_TEXT} ${job_dir}/Tolvanix.dll)

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""The shipped 32-bit DLL as the host sees it: machine, export table, imports, resources."""
+"""The shipped 32-bit DLL as the host and Explorer see it: machine, export table, imports,
+resources, the version resource against the project's own texts, and no link time stamp.
+
+    check-shipped-dll.py DLL VERSION NAME VENDOR DESCRIPTION"""
 import struct
 import sys
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
                "advapi32.dll"}
 ENGLISH, JAPANESE = 0x409, 0x411
-RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON = 3, 5, 6, 14
+RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
+UNICODE = 1200
 
 
 class Image:
@@ -15,7 +19,7 @@ class Image:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             fail("not a PE file")
-        self.machine, sections = struct.unpack_from("<HH", data, pe + 4)
+        self.machine, sections, self.time_stamp = struct.unpack_from("<HHI", data, pe + 4)
         optional_size = struct.unpack_from("<H", data, pe + 20)[0]
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
@@ -69,7 +73,7 @@ def imports(image):
 
 
 def resources(image):
-    """(type, id, language) of every resource."""
+    """{(type, id, language): data} of every resource."""
     root = image.directory[2][0]
 
     def entries(table):
@@ -78,18 +82,79 @@ def resources(image):
             key, target = image.u32(root + table + 16 + 8 * i), image.u32(root + table + 20 + 8 * i)
             yield key, target & 0x7FFFFFFF
 
-    found = set()
+    found = {}
     for kind, types in entries(0):
         for ident, languages in entries(types):
-            for language, _ in entries(languages):
-                found.add((kind, ident, language))
+            for language, leaf in entries(languages):
+                rva, size = image.u32(root + leaf), image.u32(root + leaf + 4)
+                at = image.offset(rva)
+                found[(kind, ident, language)] = image.data[at:at + size]
     return found
+
+
+def version_tree(data, at=0):
+    """One node of a version resource: (key, value, children), the value as text or bytes."""
+    length, value_length, kind = struct.unpack_from("<HHH", data, at)
+    end, key_at = at + length, at + 6
+    key_end = key_at
+    while data[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    key = data[key_at:key_end].decode("utf-16-le")
+    value_at = (key_end + 2 + 3) & ~3
+    if kind == 1:
+        value = data[value_at:value_at + 2 * value_length].decode("utf-16-le").rstrip("\0")
+        value_end = value_at + 2 * value_length
+    else:
+        value = data[value_at:value_at + value_length]
+        value_end = value_at + value_length
+    children, child = [], (value_end + 3) & ~3
+    while child < end:
+        node = version_tree(data, child)
+        children.append(node)
+        child = (child + struct.unpack_from("<H", data, child)[0] + 3) & ~3
+    return key, value, children
+
+
+def check_version(present, expected):
+    found = [data for (kind, _, _), data in present.items() if kind == RT_VERSION]
+    if len(found) != 1:
+        fail(f"{len(found)} version resources")
+    key, fixed, children = version_tree(found[0])
+    numbers = [int(part) for part in expected["version"].split(".")]
+    wanted = ((numbers[0] << 16) | numbers[1], (numbers[2] << 16) | numbers[3])
+    file_version = struct.unpack_from("<II", fixed, 8)
+    product_version = struct.unpack_from("<II", fixed, 16)
+    if key != "VS_VERSION_INFO" or file_version != wanted or product_version != wanted:
+        fail(f"the fixed version is {file_version}/{product_version}, not {expected['version']}")
+    nodes = {node[0]: node for node in children}
+    translations = struct.unpack_from("<4H", nodes["VarFileInfo"][2][0][1])
+    if translations != (ENGLISH, UNICODE, JAPANESE, UNICODE):
+        fail(f"translations are {translations}")
+    texts = {"CompanyName": expected["vendor"], "FileDescription": expected["description"],
+             "FileVersion": expected["text"], "ProductVersion": expected["text"],
+             "ProductName": expected["name"], "InternalName": expected["name"],
+             "OriginalFilename": expected["name"] + ".dll"}
+    tables = {table: {name: value for name, value, _ in strings}
+              for table, _, strings in nodes["StringFileInfo"][2]}
+    for table in (f"{ENGLISH:04X}{UNICODE:04X}", f"{JAPANESE:04X}{UNICODE:04X}"):
+        if table.lower() not in {name.lower() for name in tables}:
+            fail(f"no string table {table}")
+        strings = next(value for name, value in tables.items() if name.lower() == table.lower())
+        for name, text in texts.items():
+            if strings.get(name) != text:
+                fail(f"{table} {name} is {strings.get(name)!r}, not {text!r}")
+        if "MIT License" not in strings.get("LegalCopyright", ""):
+            fail(f"{table} LegalCopyright does not name the license")
 
 
 def main():
     image = Image(open(sys.argv[1], "rb").read())
+    expected = dict(zip(("version", "name", "vendor", "description"), sys.argv[2:6]))
+    expected["text"] = ".".join(expected["version"].split(".")[:2])
     if image.machine != 0x14C or image.magic != 0x10B:
         fail("not PE32 for i386")
+    if image.time_stamp != 0:
+        fail(f"the link time stamp is {image.time_stamp}: a rebuild would differ")
 
     name, base, count, by_name = exports(image)
     if name != "Tolvanix.dll":
@@ -114,12 +179,14 @@ def main():
     for language in (ENGLISH, JAPANESE):
         if (RT_STRING, string_block, language) not in present:
             fail(f"string 57600 in language {language:#x} is missing")
+    check_version(present, expected)
     groups = {ident for kind, ident, _ in present if kind == RT_GROUP_ICON}
     if groups != {104, 105, 107, 108, 109, 110}:
         fail(f"icon groups are {sorted(groups)}")
 
     print(f"shipped DLL: PE32 i386, {len(image.data)} bytes; exports {wanted} (base 2); "
-          f"imports {', '.join(dlls)}; dialogs, string and icons present")
+          f"imports {', '.join(dlls)}; dialogs, string and icons present; version "
+          f"{expected['version']} in English and Japanese; no link time stamp")
 
 
 if __name__ == "__main__":

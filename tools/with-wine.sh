@@ -14,7 +14,7 @@ if [ -z "${TOLVANIX_IN_DISPLAY:-}" ]; then
 fi
 
 # Bump when the settings below change, so that existing prefixes get them too.
-settings_mark="$WINEPREFIX/.tolvanix-settings-2"
+settings_mark="$WINEPREFIX/.tolvanix-settings-3"
 if [ ! -f "$settings_mark" ]; then
     echo "with-wine: preparing the Wine prefix $WINEPREFIX"
     [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -u >/dev/null 2>&1
@@ -24,10 +24,20 @@ if [ ! -f "$settings_mark" ]; then
     reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
     # A crash must fail the test, not wait on a dialog.
     reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
-    # Japanese texts drawn with the free IPA fonts, proportional like the Windows ones.
-    reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic
+    # The Japanese faces drawn with the Ume fonts, made to their metrics, so that the dialogs
+    # look as laid out: the templates' "ＭＳ Ｐゴシック" (without a replacement Wine picks a
+    # monospaced face, and the dialog units come out wrong) and the controls' "MS UI Gothic".
+    # A .reg file in UTF-16, since the one face name is Japanese.
+    fonts="$WINEPREFIX/tolvanix-fonts.reg"
+    { printf '\377\376'
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n%s\r\n%s\r\n%s\r\n%s\r\n' \
+          '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+          '"ＭＳ Ｐゴシック"="Ume P Gothic"' '"MS PGothic"="Ume P Gothic"' \
+          '"MS UI Gothic"="Ume UI Gothic"' | iconv -f UTF-8 -t UTF-16LE; } >"$fonts"
+    wine regedit /S "$fonts" >/dev/null 2>&1
+    # Japanese captions in the default face fall back to the UI one.
     reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-        /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic'
+        /v Tahoma /t REG_MULTI_SZ /d 'ume-ugo4.ttf,Ume UI Gothic'
     wineserver -w
     touch "$settings_mark"
 fi
