@@ -3,7 +3,7 @@
 //
 //   tolvanix_bench exit-sample | baseline-sample | load-sample DLL | first-load-sample DLL
 //                  | stop | tray-delete | anim-cpu | tray-modify-cpu | icon-search
-//                  | setup-leak | process-end RUNS
+//                  | frame-pause | setup-leak | process-end RUNS
 #include <windows.h>
 
 #include <algorithm>
@@ -17,6 +17,7 @@
 #include "host/HostApiTable.h"
 #include "plugin/ExitSequence.h"
 #include "settings/ModuleInstance.h"
+#include "standin/Messages.h"
 #include "standin/StandInHost.h"
 #include "tests/PluginHost.h"
 #include "tests/ProcessEnd.h"
@@ -46,16 +47,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-void Settle()
-{
-    MSG message;
-    for (int round = 0; round < 10; ++round) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(20);
-    }
-}
-
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
 {
     return message == WM_INITDIALOG;
@@ -70,7 +61,7 @@ int ExitSample()
     CHostWindow host;
     host.AddTrayIcon(128);
     CLoadedPlugin plugin(temp.Path("Tolvanix.dll"));
-    Settle();
+    standin::DispatchMessagesFor(standin::kSettleMs);
     double start = NowMs();
     plugin.OnExit();
     std::printf("%.3f\n", NowMs() - start);
@@ -82,7 +73,7 @@ int BaselineSample()
 {
     CHostWindow host;
     host.AddTrayIcon(128);
-    Settle();
+    standin::DispatchMessagesFor(standin::kSettleMs);
     double start = NowMs();
     ShowWindow(host.Handle(), SW_HIDE);
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101),
@@ -109,9 +100,7 @@ int LoadSample(const char* dll, bool firstStart)
     MakeFolders(temp.Path("data\\Plugins"));
     standin::SetDataFolder(temp.Path("data\\").c_str());
     if (!firstStart)
-        WriteFileText(temp.Path("data\\Plugins\\module.ini"),
-                      "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
-                      "EndingIconAnimation=1\r\nHideBecky=1\r\n");
+        WriteFileText(temp.Path("data\\Plugins\\module.ini"), SettingsFileText());
     std::string copy = temp.Path("module.dll");
     CopyFileA(dll, copy.c_str(), FALSE);
     double start = NowMs();
@@ -179,6 +168,26 @@ int AnimationCpu()
     Sleep(5000);
     std::printf("%.3f\n", (ThreadCpuMs(animation) - start) / 5000.0 * 100.0);
     CloseHandle(animation);
+    return 0;
+}
+
+// The pause from one frame's return to the next frame's call, however slow the shell is:
+// the median over two cycles.
+int FramePause()
+{
+    SetModuleInstance(GetModuleHandleA(nullptr));
+    CShellRecorder::Install(GetModuleHandleA(nullptr));
+    CEndingDlg dialog;
+    dialog.Create();
+    CEndingIcon icon;
+    icon.Start(dialog);
+    if (!WaitFor([&dialog] { return CShellRecorder::CallsFor(dialog.m_hWnd).size() >= 17; }, 20000))
+        return 1;
+    std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog.m_hWnd);
+    std::vector<double> pauses;
+    for (size_t i = 1; i < calls.size(); ++i)
+        pauses.push_back(calls[i].began - calls[i - 1].tick);
+    std::printf("%.3f\n", Median(pauses));
     return 0;
 }
 
@@ -317,6 +326,8 @@ int main(int argc, char** argv)
         return Stop();
     if (mode == "anim-cpu")
         return AnimationCpu();
+    if (mode == "frame-pause")
+        return FramePause();
     if (mode == "icon-search")
         return IconSearch();
     if (mode == "setup-leak")
@@ -324,7 +335,7 @@ int main(int argc, char** argv)
     if (mode == "process-end" && argc > 2)
         return ProcessEndRuns(std::atoi(argv[2]));
     std::fprintf(stderr, "usage: tolvanix_bench exit-sample|baseline-sample|load-sample DLL|"
-                         "first-load-sample DLL|stop|tray-delete|anim-cpu|tray-modify-cpu|icon-search|"
+                         "first-load-sample DLL|stop|tray-delete|anim-cpu|frame-pause|tray-modify-cpu|icon-search|"
                          "setup-leak|process-end RUNS\n");
     return 2;
 }

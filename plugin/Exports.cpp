@@ -5,8 +5,7 @@
 #include "PluginIdentity.h"
 #include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
-#include "settings/EndingInfo.h"
-#include "ui/ending/SetupDlg.h"
+#include "plugin/Switches.h"
 
 namespace {
 
@@ -22,18 +21,12 @@ void RunSetup()
     if (!main)
         return;
     CSetupDlg dialog;
-    dialog.m_endingDialog = g_endingInfo.EndingDialog;
-    dialog.m_endingDialogTopMost = g_endingInfo.EndingDialogTopMost;
-    dialog.m_endingIcon = g_endingInfo.EndingIcon;
-    dialog.m_endingIconAnimation = g_endingInfo.EndingIconAnimation;
-    dialog.m_hideBecky = g_endingInfo.HideBecky;
+    for (const CSwitch& item : kSwitches)
+        dialog.*item.choice = g_endingInfo.*item.setting;
     if (dialog.DoModal(main) != 1)
         return;
-    g_endingInfo.EndingDialog = dialog.m_endingDialog;
-    g_endingInfo.EndingDialogTopMost = dialog.m_endingDialogTopMost;
-    g_endingInfo.EndingIcon = dialog.m_endingIcon;
-    g_endingInfo.EndingIconAnimation = dialog.m_endingIconAnimation;
-    g_endingInfo.HideBecky = dialog.m_hideBecky;
+    for (const CSwitch& item : kSwitches)
+        g_endingInfo.*item.setting = dialog.*item.choice;
     g_endingInfo.Save();
 }
 

@@ -1,23 +1,10 @@
 #include "settings/EndingInfo.h"
 
+#include "plugin/Switches.h"
+
 namespace {
 
 const char kSection[] = "Tolvanix";
-
-struct CSwitchKey {
-    const char* name;
-    int CEndingInfo::*field;
-    int defaultValue;
-};
-
-// Read and written in this order; a new file holds the keys in this order.
-const CSwitchKey kSwitchKeys[] = {
-    {"EndingDialog", &CEndingInfo::EndingDialog, 1},
-    {"EndingDialogTopMost", &CEndingInfo::EndingDialogTopMost, 0},
-    {"EndingIcon", &CEndingInfo::EndingIcon, 1},
-    {"EndingIconAnimation", &CEndingInfo::EndingIconAnimation, 1},
-    {"HideBecky", &CEndingInfo::HideBecky, 1},
-};
 
 }  // namespace
 
@@ -28,20 +15,20 @@ CEndingInfo::CEndingInfo()
 
 int CEndingInfo::Load()
 {
-    for (const CSwitchKey& key : kSwitchKeys)
-        this->*key.field = ReadInt(kSection, key.name, key.defaultValue);
+    for (const CSwitch& item : kSwitches)
+        this->*item.setting = ReadInt(kSection, item.key, item.defaultValue);
     return 1;
 }
 
 int CEndingInfo::Save()
 {
-    for (const CSwitchKey& key : kSwitchKeys)
-        WriteBool(kSection, key.name, this->*key.field);
+    for (const CSwitch& item : kSwitches)
+        WriteBool(kSection, item.key, this->*item.setting);
     return 1;
 }
 
 void CEndingInfo::SetDefaults()
 {
-    for (const CSwitchKey& key : kSwitchKeys)
-        this->*key.field = key.defaultValue;
+    for (const CSwitch& item : kSwitches)
+        this->*item.setting = item.defaultValue;
 }

@@ -2,23 +2,16 @@
 
 #include <windows.h>
 
+#include "settings/AnsiText.h"
+
 namespace {
 
 const size_t kMaxPartBytes = 255;
 
-// Cuts a part to at most kMaxPartBytes bytes without splitting a two-byte character.
+// Each part keeps at most 255 bytes.
 std::string CutPart(const std::string& text)
 {
-    if (text.size() <= kMaxPartBytes)
-        return text;
-    size_t end = 0;
-    while (end < text.size()) {
-        size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size() ? 2 : 1;
-        if (end + step > kMaxPartBytes)
-            break;
-        end += step;
-    }
-    return text.substr(0, end);
+    return text.substr(0, FittingLength(text, kMaxPartBytes));
 }
 
 bool IsSeparator(char c)
@@ -59,23 +52,20 @@ bool CreateFolderChain(const std::string& folder)
 CPathParts SplitPath(const std::string& path)
 {
     size_t driveEnd = 0;
-    if (path.size() >= 2 && path[1] == ':' && !IsDBCSLeadByte(static_cast<BYTE>(path[0])))
+    if (path.size() >= 2 && path[1] == ':' && CharacterBytes(path, 0) == 1)
         driveEnd = 2;
 
     size_t folderEnd = driveEnd;  // one past the last separator
     size_t lastDot = std::string::npos;
-    for (size_t i = driveEnd; i < path.size();) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-            i += 2;
+    for (size_t i = driveEnd; i < path.size(); i += CharacterBytes(path, i)) {
+        if (CharacterBytes(path, i) == 2)
             continue;
-        }
         if (IsSeparator(path[i])) {
             folderEnd = i + 1;
             lastDot = std::string::npos;
         } else if (path[i] == '.') {
             lastDot = i;
         }
-        ++i;
     }
 
     CPathParts parts;

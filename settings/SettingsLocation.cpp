@@ -5,6 +5,7 @@
 #include "host/HostApiTable.h"
 #include "settings/EndingInfo.h"
 #include "settings/ModuleInstance.h"
+#include "settings/OwnedHandle.h"
 #include "settings/Paths.h"
 
 namespace {
@@ -19,22 +20,18 @@ std::string GetModuleFileNameText()
     return std::string(buffer, length);
 }
 
-// Opens a path for its identity only; closed when the object goes.
+// The identity of whatever a path names (volume and file index), or none.
 class CFileIdentity {
 public:
     explicit CFileIdentity(const std::string& path)
-        : m_handle(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr))
     {
-        m_known = m_handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(m_handle, &m_info);
+        HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        CKernelHandle owner(file);
+        m_known = GetFileInformationByHandle(file, &m_info) != FALSE;
     }
-    ~CFileIdentity()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    CFileIdentity(const CFileIdentity&) = delete;
-    CFileIdentity& operator=(const CFileIdentity&) = delete;
 
     bool SameAs(const CFileIdentity& other) const
     {
@@ -45,7 +42,6 @@ public:
     }
 
 private:
-    HANDLE m_handle;
     BY_HANDLE_FILE_INFORMATION m_info = {};
     bool m_known = false;
 };

@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "standin/Messages.h"
 #include "standin/ShellRecorder.h"
 #include "standin/Snapshot.h"
 #include "standin/StandInHost.h"
+#include "standin/ThisProgram.h"
 
 namespace {
 
@@ -44,14 +46,6 @@ HMODULE g_plugin = nullptr;
 HWND g_main = nullptr;
 HWND g_status = nullptr;
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 template <typename Export>
 Export PluginExport(const char* name)
 {
@@ -65,43 +59,16 @@ std::string PicturePath(const std::string& name)
 
 void Snap(HWND window, const std::string& name)
 {
-    standin::PaintPendingWindows();
+    standin::DispatchMessagesFor(standin::kSettleMs);
     std::string path = PicturePath(name);
     if (standin::SaveWindowSnapshot(window, path))
         std::printf("picture: %s\n", path.c_str());
 }
 
-struct CFindDialog {
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter)
-{
-    auto* find = reinterpret_cast<CFindDialog*>(parameter);
-    char windowClass[16] = {};
-    char caption[64] = {};
-    GetClassNameA(window, windowClass, sizeof(windowClass));
-    GetWindowTextA(window, caption, sizeof(caption));
-    if (lstrcmpA(windowClass, "#32770") == 0 && IsWindowVisible(window) &&
-        std::string(caption).rfind(find->caption, 0) == 0) {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindOwnDialog(const char* captionStart)
-{
-    CFindDialog find = {captionStart, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
 // Runs inside the setup dialog's modal loop: take its picture, then press OK.
 void CALLBACK PressSetupOk(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND dialog = FindOwnDialog("Tolvanix");
+    HWND dialog = standin::VisibleDialog(GetCurrentThreadId(), "Tolvanix");
     if (!dialog)
         return;
     KillTimer(nullptr, timer);
@@ -141,14 +108,14 @@ void CloseHost()
 {
     std::printf("exit: calling BKC_OnExit\n");
     PluginExport<int(WINAPI*)()>("BKC_OnExit")();
-    HWND ending = FindOwnDialog("Becky! Ver.2");
+    HWND ending = standin::VisibleDialog(GetCurrentThreadId(), "Becky! Ver.2");
     if (!g_options.pictures.empty() && ending)
         Snap(ending, "ending-dialog");
     for (int step = 1; step <= kSavingSteps; ++step) {
         char text[64];
         std::snprintf(text, sizeof(text), "Saving mailboxes... %d%%", step * 100 / kSavingSteps);
         SetWindowTextA(g_status, text);
-        standin::PaintPendingWindows();
+        standin::DispatchMessagesFor(standin::kSettleMs);
     }
     if (!g_options.pictures.empty())
         SnapTrayFrames();
@@ -242,8 +209,8 @@ void PrintSummary()
 
 bool ParseOptions(int argc, char** argv)
 {
-    g_options.plugin = ProgramFolder() + "Tolvanix.dll";
-    g_options.data = ProgramFolder() + "demo-data\\";
+    g_options.plugin = standin::ProgramFolder() + "Tolvanix.dll";
+    g_options.data = standin::ProgramFolder() + "demo-data\\";
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--plugin" && i + 1 < argc) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "settings/ModuleInstance.h"
+#include "standin/Messages.h"
 #include "standin/Snapshot.h"
 #include "ui/framework/UiGothicDialog.h"
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv)
         }
         window.ShowWindow(SW_SHOW);
         window.UpdateWindow();
-        standin::PaintPendingWindows();
+        standin::DispatchMessagesFor(standin::kSettleMs);
         std::string path = std::string(argv[1]) + "\\" + dialog.name + "-" + argv[2] + ".bmp";
         if (standin::SaveWindowSnapshot(window.m_hWnd, path))
             std::printf("%s\n", path.c_str());

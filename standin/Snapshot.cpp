@@ -20,21 +20,6 @@ private:
     HDC m_dc;
 };
 
-}  // namespace
-
-void PaintPendingWindows()
-{
-    for (int round = 0; round < 20; ++round) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-}
-
-namespace {
 
 // Writes the bitmap, selected into no context, as a 24-bit BMP file.
 bool WriteBitmap(HDC context, HBITMAP bitmap, int width, int height, const std::string& path)

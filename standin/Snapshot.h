@@ -12,7 +12,4 @@ bool SaveWindowSnapshot(HWND window, const std::string& path);
 // Draws the icon, scaled to the size, on white into a 24-bit BMP file.
 bool SaveIconPicture(HICON icon, int size, const std::string& path);
 
-// Lets every window of this thread paint what is pending.
-void PaintPendingWindows();
-
 }  // namespace standin

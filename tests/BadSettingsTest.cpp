@@ -4,31 +4,17 @@
 #include <random>
 #include <sstream>
 
-#include "settings/EndingInfo.h"
+#include "plugin/Switches.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;
 
 namespace {
 
-struct CKey {
-    const char* name;
-    int CEndingInfo::*field;
-    int defaultValue;
-};
-
-const CKey kKeys[] = {
-    {"EndingDialog", &CEndingInfo::EndingDialog, 1},
-    {"EndingDialogTopMost", &CEndingInfo::EndingDialogTopMost, 0},
-    {"EndingIcon", &CEndingInfo::EndingIcon, 1},
-    {"EndingIconAnimation", &CEndingInfo::EndingIconAnimation, 1},
-    {"HideBecky", &CEndingInfo::HideBecky, 1},
-};
-
 bool IsOwnKeyLine(const std::string& line)
 {
-    for (const CKey& key : kKeys) {
-        if (line.rfind(std::string(key.name) + "=", 0) == 0)
+    for (const CSwitch& item : kSwitches) {
+        if (line.rfind(std::string(item.key) + "=", 0) == 0)
             return true;
     }
     return false;
@@ -91,10 +77,10 @@ TEST(BadSettingsFile, SwitchesReadAsThePlatformReadsThem)
         info.FilePath = temp.Path("Tolvanix.ini");
         WriteFileText(info.FilePath, bad.text);
         EXPECT_EQ(1, info.Load());
-        for (const CKey& key : kKeys) {
+        for (const CSwitch& item : kSwitches) {
             int platform = static_cast<int>(GetPrivateProfileIntA(
-                "Tolvanix", key.name, key.defaultValue, info.FilePath.c_str()));
-            EXPECT_EQ(platform, info.*key.field) << key.name;
+                "Tolvanix", item.key, item.defaultValue, info.FilePath.c_str()));
+            EXPECT_EQ(platform, info.*item.setting) << item.key;
         }
     }
 }
@@ -130,8 +116,8 @@ TEST(BadSettingsFile, SaveWritesOnlyOneOrZeroAndKeepsTheOtherLines)
         }
         EXPECT_GE(ownKeys, 5);
         EXPECT_EQ(before, after) << "every other line stays";
-        for (const CKey& key : kKeys)
-            EXPECT_EQ(loaded.*key.field, info.*key.field) << "the record keeps its values";
+        for (const CSwitch& item : kSwitches)
+            EXPECT_EQ(loaded.*item.setting, info.*item.setting) << "the record keeps its values";
     }
 }
 
@@ -146,8 +132,8 @@ TEST(BadSettingsFile, RandomBytesStillSaveTheFiveKeys)
     CEndingInfo reread;
     reread.FilePath = info.FilePath;
     reread.Load();
-    for (const CKey& key : kKeys)
-        EXPECT_EQ(info.*key.field != 0, reread.*key.field) << key.name;
+    for (const CSwitch& item : kSwitches)
+        EXPECT_EQ(info.*item.setting != 0, reread.*item.setting) << item.key;
 }
 
 TEST(UnwritableSettings, FileInTheWayOfTheFolderFailsQuietlyAndIsRetried)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "settings/ModuleInstance.h"
+#include "tests/PluginHost.h"
 #include "ui/framework/UiGothicDialog.h"
 
 namespace {
@@ -216,9 +217,7 @@ TEST_F(DialogRun, NoExceptionLeavesTheDialogProcedure)
 
 TEST_F(DialogRun, InitialisationWithoutAnObjectIsIgnored)
 {
-    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    EXPECT_EQ(0, CDialog::DialogProc(window, WM_INITDIALOG, 0, 0));
-    EXPECT_EQ(nullptr, CWindow::Lookup(window));
-    DestroyWindow(window);
+    testing_support::CTestWindow window;
+    EXPECT_EQ(0, CDialog::DialogProc(window.Handle(), WM_INITDIALOG, 0, 0));
+    EXPECT_EQ(nullptr, CWindow::Lookup(window.Handle()));
 }

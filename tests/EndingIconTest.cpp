@@ -4,6 +4,7 @@
 
 #include "settings/ModuleInstance.h"
 #include "tests/PluginHost.h"
+#include "tests/TestSupport.h"
 #include "ui/ending/EndingDlg.h"
 #include "ui/ending/EndingIcon.h"
 
@@ -35,12 +36,20 @@ protected:
         return icon;
     }
 
-    size_t CallsSince(HWND window, DWORD tick)
+    // The frames shown (modifies) under the window so far.
+    static size_t FramesOf(HWND window)
     {
         size_t count = 0;
         for (const CShellCall& call : CShellRecorder::CallsFor(window))
-            count += call.tick > tick && call.message != NIM_DELETE;
+            count += call.message == NIM_MODIFY;
         return count;
+    }
+
+    // Whether the last tray call under the window removed its icon: no frame came after it.
+    static bool EndedWithTheRemoval(HWND window)
+    {
+        std::vector<CShellCall> calls = CShellRecorder::CallsFor(window);
+        return !calls.empty() && calls.back().message == NIM_DELETE && calls.back().result;
     }
 
     CEndingDlg m_dialog;
@@ -49,35 +58,25 @@ protected:
 
 }  // namespace
 
-TEST_F(EndingIcon, DeletingAnAnimatingIconStopsItAtOnce)
+TEST_F(EndingIcon, DeletingAnAnimatingIconEndsItsThreadAndRemovesIt)
 {
     std::unique_ptr<CEndingIcon> icon = Started(m_dialog);
-    Sleep(300);
-    LARGE_INTEGER frequency, before, after;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&before);
+    ASSERT_TRUE(WaitFor([this] { return FramesOf(m_dialog.m_hWnd) >= 2; })) << "it animates";
     icon.reset();
-    QueryPerformanceCounter(&after);
-    DWORD stopped = GetTickCount();
-    double ms = 1000.0 * (after.QuadPart - before.QuadPart) / frequency.QuadPart;
-    std::printf("deleting an animating icon took %.2f ms\n", ms);
-    EXPECT_LT(ms, 50.0);
     EXPECT_EQ(m_threads, SettledThreadCount(m_threads)) << "its thread has ended";
     EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));
-    Sleep(300);
-    EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped)) << "no frame after the stop";
+    EXPECT_TRUE(EndedWithTheRemoval(m_dialog.m_hWnd)) << "no frame after the stop";
 }
 
 TEST_F(EndingIcon, StopBeforeTheThreadBeginsIsNotUndone)
 {
     for (int round = 0; round < 20; ++round) {
         Started(m_dialog).reset();
-        DWORD stopped = GetTickCount();
-        Sleep(20);
-        EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped)) << "round " << round;
+        EXPECT_TRUE(EndedWithTheRemoval(m_dialog.m_hWnd)) << "round " << round;
         EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128)) << "round " << round;
     }
     EXPECT_EQ(m_threads, SettledThreadCount(m_threads));
+    EXPECT_TRUE(EndedWithTheRemoval(m_dialog.m_hWnd)) << "nor after the threads ended";
 }
 
 TEST_F(EndingIcon, OneIconsStartDoesNotKeepAnothersThreadAlive)
@@ -87,10 +86,10 @@ TEST_F(EndingIcon, OneIconsStartDoesNotKeepAnothersThreadAlive)
     std::unique_ptr<CEndingIcon> first = Started(m_dialog);
     std::unique_ptr<CEndingIcon> second = Started(other);
     first.reset();
-    DWORD stopped = GetTickCount();
-    Sleep(400);
-    EXPECT_EQ(0u, CallsSince(m_dialog.m_hWnd, stopped));
-    EXPECT_GE(CallsSince(other.m_hWnd, stopped), 2u) << "the other icon goes on";
+    const size_t framesAtStop = FramesOf(other.m_hWnd);
+    EXPECT_TRUE(WaitFor([&] { return FramesOf(other.m_hWnd) >= framesAtStop + 2; }))
+        << "the other icon goes on";
+    EXPECT_TRUE(EndedWithTheRemoval(m_dialog.m_hWnd)) << "the stopped one shows nothing more";
     second.reset();
     EXPECT_EQ(m_threads, SettledThreadCount(m_threads));
     DestroyWindow(other.m_hWnd);
@@ -103,9 +102,8 @@ TEST_F(EndingIcon, WithoutLoadableFramesTheThreadEndsInsteadOfSpinning)
     double cpuBefore = ProcessCpuMs();
     std::unique_ptr<CEndingIcon> icon(new CEndingIcon);
     icon->Start(m_dialog);
-    Sleep(300);
     EXPECT_EQ(m_threads, SettledThreadCount(m_threads)) << "the thread ended by itself";
-    EXPECT_LT(ProcessCpuMs() - cpuBefore, 100.0);
+    EXPECT_LT(ProcessCpuMs() - cpuBefore, 100.0) << "CPU time, not time passed";
 }
 
 TEST_F(EndingIcon, StillIconStartsNoThread)
@@ -128,6 +126,7 @@ TEST_F(EndingIcon, FiveHundredStartsAndStopsLeaveNothingBehind)
     DWORD handles = 0;
     for (int round = 0; round < 500; ++round) {
         std::unique_ptr<CEndingIcon> icon = Started(m_dialog);
+        // Stops at varying points of the thread's start.
         Sleep(round % 3);
         if (round == 10)
             GetProcessHandleCount(GetCurrentProcess(), &handles);

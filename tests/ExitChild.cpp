@@ -64,8 +64,9 @@ int main(int argc, char** argv)
         CShellRecorder::HoldNewThreads();
 
     MakeFolders(folder + "data\\Plugins");
-    WriteFileText(folder + "data\\Plugins\\Tolvanix.ini",
-                  "[Tolvanix]\r\nEndingIconAnimation=" + std::to_string(plan.animation) + "\r\n");
+    CSwitchValues switches = kDefaultSwitches;
+    switches.animation = plan.animation;
+    WriteFileText(folder + "data\\Plugins\\Tolvanix.ini", SettingsFileText(switches));
     standin::SetDataFolder((folder + "data\\").c_str());
     CHostWindow host;
     host.AddTrayIcon(128);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "settings/ModuleInstance.h"
+#include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
 #include "ui/framework/UiGothicDialog.h"
 
@@ -137,12 +138,10 @@ TEST_F(FontSwitch, TheControlFontGoesWithTheWindow)
 TEST_F(FontSwitch, DialogWithoutAFontIsLeftUnchanged)
 {
     CUiGothicDialog dialog;
-    HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 nullptr, nullptr);
-    dialog.m_hWnd = plain;
+    testing_support::CTestWindow plain;
+    dialog.m_hWnd = plain.Handle();
     EXPECT_EQ(0, dialog.ReplaceControlsFontFace(CUiGothicDialog::s_triggerFace, "MS UI Gothic"));
     EXPECT_EQ(0, dialog.SetControlsFontFace("MS UI Gothic"));
     EXPECT_EQ(1, dialog.OnInitDialog());
     dialog.m_hWnd = nullptr;
-    DestroyWindow(plain);
 }

@@ -88,15 +88,12 @@ TEST_F(HostWindow, StatusBarIsADirectChildFoundOnce)
 
 TEST_F(HostWindow, StatusBarDeeperDownIsNotFound)
 {
-    HWND frame = CreateWindowExA(0, "STATIC", "frame", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                 nullptr, nullptr);
-    HWND panel = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 50, 50, frame, nullptr, nullptr,
-                                 nullptr);
-    MakeStatusBar(panel, "deep");
-    standin::SetMainWindow(frame);
+    CTestWindow frame;
+    CTestWindow panel("STATIC", frame.Handle(), WS_CHILD);
+    MakeStatusBar(panel.Handle(), "deep");
+    standin::SetMainWindow(frame.Handle());
     EXPECT_EQ(nullptr, GetMainWindow()->GetStatusWindow());
     standin::SetMainWindow(nullptr);
-    DestroyWindow(frame);
 }
 
 TEST_F(HostWindow, PumpKeepsTheStatusText)
@@ -106,15 +103,13 @@ TEST_F(HostWindow, PumpKeepsTheStatusText)
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "OverwritingHost";
     RegisterClassA(&windowClass);
-    HWND frame = CreateWindowExA(0, "OverwritingHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
-    HWND status = MakeStatusBar(frame, "Saving 3 of 9");
-    standin::SetMainWindow(frame);
-    InvalidateRect(frame, nullptr, TRUE);
+    CTestWindow frame("OverwritingHost", nullptr, WS_POPUP | WS_VISIBLE);
+    HWND status = MakeStatusBar(frame.Handle(), "Saving 3 of 9");
+    standin::SetMainWindow(frame.Handle());
+    InvalidateRect(frame.Handle(), nullptr, TRUE);
     GetMainWindow()->PumpPaintMessages();
     char text[32] = {};
     GetWindowTextA(status, text, sizeof(text));
     EXPECT_STREQ("Saving 3 of 9", text);
     standin::SetMainWindow(nullptr);
-    DestroyWindow(frame);
 }

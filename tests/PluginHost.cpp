@@ -5,6 +5,7 @@
 
 
 #include "standin/StandInHost.h"
+#include "standin/ThisProgram.h"
 #include "tests/TestSupport.h"
 
 namespace testing_support {
@@ -91,36 +92,60 @@ bool CHostWindow::HasTrayIcon(UINT id) const
     return TrayIconExists(m_window, id);
 }
 
-namespace {
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM found)
+CTestWindow::CTestWindow(const char* windowClass, HWND parent, DWORD style)
+    : m_window(CreateWindowExA(0, windowClass, "", style, 0, 0, 100, 100, parent, nullptr,
+                               nullptr, nullptr))
 {
-    char windowClass[16] = {};
-    GetClassNameA(window, windowClass, sizeof(windowClass));
-    if (lstrcmpA(windowClass, "#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
 }
 
-}  // namespace
+CTestWindow::~CTestWindow()
+{
+    if (IsWindow(m_window))
+        DestroyWindow(m_window);
+}
+
+CPluginHostTest::CPluginHostTest()
+{
+    standin::SetDataFolder(m_temp.Path("data\\").c_str());
+}
+
+CPluginHostTest::~CPluginHostTest()
+{
+    m_plugin.reset();
+    standin::SetDataFolder("C:\\");
+}
+
+void CPluginHostTest::Load(const std::string& name)
+{
+    m_plugin.reset();
+    MakeFolders(m_temp.Path("tools"));
+    m_plugin.reset(new CLoadedPlugin(m_temp.Path("tools\\" + name)));
+    ASSERT_NE(nullptr, m_plugin->Module()) << "the plug-in did not load";
+}
+
+void CPluginHostTest::LoadWithSettings(const std::string& settings)
+{
+    m_plugin.reset();
+    MakeFolders(m_temp.Path("data\\Plugins"));
+    WriteFileText(SettingsPath(), settings);
+    Load();
+}
+
+std::string CPluginHostTest::SettingsPath(const std::string& title) const
+{
+    return m_temp.Path("data\\Plugins\\" + title + ".ini");
+}
 
 CDialogDriver::CDialogDriver(Script script, DWORD waitMs)
     : m_ownerThread(GetCurrentThreadId()),
       m_thread([this, script, waitMs]() {
           HWND dialog = nullptr;
-          for (DWORD waited = 0; waited < waitMs && !dialog; waited += 20) {
-              EnumThreadWindows(m_ownerThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
-              if (!dialog)
-                  Sleep(20);
-          }
-          if (!dialog)
+          if (!WaitFor([&dialog, this] { return (dialog = standin::VisibleDialog(m_ownerThread)); },
+                       waitMs))
               return;
           m_found = true;
           script(dialog);
-          for (int wait = 0; wait < 100 && IsWindow(dialog); ++wait)
-              Sleep(20);
-          if (IsWindow(dialog))
+          if (!WaitFor([dialog] { return !IsWindow(dialog); }, 2000))
               PostMessageA(dialog, WM_CLOSE, 0, 0);
       })
 {
@@ -204,25 +229,14 @@ double ThreadCpuMs(HANDLE thread)
 
 int SettledThreadCount(int expected)
 {
-    int count = ThreadCount();
-    for (int wait = 0; wait < 100 && count != expected; ++wait) {
-        Sleep(20);
-        count = ThreadCount();
-    }
+    int count = 0;
+    WaitFor([&count, expected] { return (count = ThreadCount()) == expected; }, 2000);
     return count;
 }
 
 std::vector<HWND> EndingDialogs()
 {
-    std::vector<HWND> dialogs;
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", "Becky! Ver.2")) != nullptr) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId())
-            dialogs.push_back(window);
-    }
-    return dialogs;
+    return standin::ThreadDialogs(GetCurrentThreadId(), "Becky! Ver.2");
 }
 
 }  // namespace testing_support

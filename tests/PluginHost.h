@@ -1,13 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "standin/ShellRecorder.h"
+#include "tests/TestSupport.h"
 
 namespace testing_support {
 
@@ -52,6 +55,40 @@ private:
     std::vector<UINT> m_icons;
 };
 
+// A plain window of the test's own, destroyed at the end unless it went with its parent.
+class CTestWindow {
+public:
+    explicit CTestWindow(const char* windowClass = "STATIC", HWND parent = nullptr,
+                         DWORD style = WS_POPUP);
+    ~CTestWindow();
+    CTestWindow(const CTestWindow&) = delete;
+    CTestWindow& operator=(const CTestWindow&) = delete;
+
+    HWND Handle() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
+// A host with a fresh data folder and its main window, into which the test loads the plug-in
+// as the host does, from a folder of its own (tools\).
+class CPluginHostTest : public ::testing::Test {
+protected:
+    CPluginHostTest();
+    ~CPluginHostTest() override;
+
+    // The plug-in copied to tools\ under the name and loaded; an earlier one goes first.
+    void Load(const std::string& name = "Tolvanix.dll");
+    // The same, with the settings file holding the text.
+    void LoadWithSettings(const std::string& settings);
+    // Where the plug-in keeps its settings: the data folder's Plugins\TITLE.ini.
+    std::string SettingsPath(const std::string& title = "Tolvanix") const;
+
+    CTempFolder m_temp;
+    CHostWindow m_host;
+    std::unique_ptr<CLoadedPlugin> m_plugin;
+};
+
 // Plays a user on another thread: waits for a dialog of the calling thread to appear, runs
 // the script against it, and closes it if the script left it open.
 class CDialogDriver {
@@ -87,7 +124,7 @@ double ProcessCpuMs();
 double ThreadCpuMs(HANDLE thread);
 // The thread count once threads that are on their way out have gone (at most 2 s).
 int SettledThreadCount(int expected);
-// The top-level ending dialogs ("Becky! Ver.2") of this process.
+// The ending dialogs ("Becky! Ver.2") this thread has made, hidden ones too.
 std::vector<HWND> EndingDialogs();
 
 }  // namespace testing_support

@@ -13,45 +13,29 @@ using namespace testing_support;
 
 namespace {
 
-const char kDefaultFile[] =
-    "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
-    "EndingIconAnimation=1\r\nHideBecky=1\r\n";
-
-class PluginModule : public ::testing::Test {
-protected:
-    void SetUp() override { standin::SetDataFolder(m_temp.Path("data\\").c_str()); }
-    void TearDown() override { standin::SetDataFolder("C:\\"); }
-
-    std::string Place(const std::string& name)
-    {
-        MakeFolders(m_temp.Path("tools"));
-        return m_temp.Path("tools\\" + name);
-    }
-
-    CTempFolder m_temp;
-};
+class PluginModule : public CPluginHostTest {};
 
 }  // namespace
 
 TEST_F(PluginModule, ExportsTheThreeCallbacksByNameAndOrdinal)
 {
-    CLoadedPlugin plugin(Place("Tolvanix.dll"));
-    ASSERT_NE(nullptr, plugin.Module());
-    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnExit")),
-              GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(2)));
-    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnPlugInSetup")),
-              GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(13)));
-    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(plugin.Module(), "BKC_OnPlugInInfo")),
-              GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(14)));
-    EXPECT_NE(nullptr, GetProcAddress(plugin.Module(), "BKC_OnExit"));
-    EXPECT_EQ(nullptr, GetProcAddress(plugin.Module(), MAKEINTRESOURCEA(3)));
+    Load();
+    const HMODULE module = m_plugin->Module();
+    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(module, "BKC_OnExit")),
+              GetProcAddress(module, MAKEINTRESOURCEA(2)));
+    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(module, "BKC_OnPlugInSetup")),
+              GetProcAddress(module, MAKEINTRESOURCEA(13)));
+    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(module, "BKC_OnPlugInInfo")),
+              GetProcAddress(module, MAKEINTRESOURCEA(14)));
+    EXPECT_NE(nullptr, GetProcAddress(module, "BKC_OnExit"));
+    EXPECT_EQ(nullptr, GetProcAddress(module, MAKEINTRESOURCEA(3)));
 }
 
 TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
 {
-    CLoadedPlugin plugin(Place("Tolvanix.dll"));
+    Load();
     auto info = reinterpret_cast<int(WINAPI*)(char*)>(
-        reinterpret_cast<void*>(plugin.Get("BKC_OnPlugInInfo")));
+        reinterpret_cast<void*>(m_plugin->Get("BKC_OnPlugInInfo")));
     ASSERT_NE(nullptr, info);
 
     char record[512];
@@ -78,78 +62,67 @@ TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
 
 TEST_F(PluginModule, LoadingPlacesTheSettingsFileInTheDataFolder)
 {
-    {
-        CLoadedPlugin plugin(Place("Tolvanix.dll"));
-        ASSERT_NE(nullptr, plugin.Module());
-        EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
-    }
-    EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")))
-        << "nothing is saved at unload";
+    Load();
+    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath()));
+    m_plugin.reset();
+    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath())) << "nothing is saved at unload";
 }
 
 TEST_F(PluginModule, OldFileBesideTheModuleIsCarriedOverOnce)
 {
     MakeFolders(m_temp.Path("tools"));
     WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
-    {
-        CLoadedPlugin plugin(Place("Tolvanix.dll"));
-        ASSERT_NE(nullptr, plugin.Module());
-    }
+    Load();
+    m_plugin.reset();
     EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
-    EXPECT_NE(std::string::npos,
-              ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")).find("EndingIcon=0\r\n"));
+    EXPECT_NE(std::string::npos, ReadFileText(SettingsPath()).find("EndingIcon=0\r\n"));
 }
 
 TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)
 {
-    CLoadedPlugin plugin(Place("Other.dll"));
-    ASSERT_NE(nullptr, plugin.Module());
-    EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("data\\Plugins\\Other.ini")));
-    EXPECT_FALSE(IsFile(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
+    Load("Other.dll");
+    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath("Other")));
+    EXPECT_FALSE(IsFile(SettingsPath()));
 }
 
-TEST_F(PluginModule, HostWithoutDataFolderStillLoads)
+TEST_F(PluginModule, HostWithoutDataFolderStillLoadsAndSavesNothing)
 {
     standin::SetDataFolder(nullptr);
-    CLoadedPlugin plugin(Place("Tolvanix.dll"));
-    ASSERT_NE(nullptr, plugin.Module());
-    EXPECT_EQ(1, plugin.OnPlugInSetup());
+    Load();
+    CDialogDriver user([](HWND dialog) { Click(dialog, IDOK); });
+    EXPECT_EQ(1, m_plugin->OnPlugInSetup());
+    EXPECT_TRUE(user.Found());
     EXPECT_FALSE(FolderExists(m_temp.Path("data")));
 }
 
 TEST_F(PluginModule, LoadsWhateverTheSettingsFileHolds)
 {
-    MakeFolders(m_temp.Path("data\\Plugins"));
     std::string noise(1 << 20, '\0');
     for (size_t at = 0; at < noise.size(); ++at)
         noise[at] = static_cast<char>((at * 2654435761u) >> 13);
     const std::string files[] = {noise, "[Tolvanix]\r\nEndingIcon=" + std::string(100000, '9'),
                                  "[Tolvanix]\r\n[Tolvanix]\r\n=\r\n==\r\n["};
-    for (const std::string& text : files) {
-        WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"), text);
-        CLoadedPlugin plugin(Place("Tolvanix.dll"));
-        EXPECT_NE(nullptr, plugin.Module());
-    }
-}
-
-TEST_F(PluginModule, UnloadRepaintsTheDesktop)
-{
-    CLoadedPlugin plugin(Place("Tolvanix.dll"));
-    ASSERT_NE(nullptr, plugin.Module());
-    CShellRecorder::Clear();
-    plugin.Unload();
-    std::vector<standin::CRepaint> repaints = CShellRecorder::Repaints();
-    ASSERT_EQ(1u, repaints.size()) << "the exit never ran, the desktop is repainted all the same";
-    EXPECT_EQ(GetDesktopWindow(), repaints.front().window);
-    EXPECT_TRUE(repaints.front().erase) << "with its background";
+    for (const std::string& text : files)
+        LoadWithSettings(text);
 }
 
 TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
 {
     for (int round = 0; round < 3; ++round) {
-        CLoadedPlugin plugin(Place("Tolvanix.dll"));
-        ASSERT_NE(nullptr, plugin.Module()) << "round " << round;
+        SCOPED_TRACE("round " + std::to_string(round));
+        Load();
     }
+}
+
+TEST_F(PluginModule, UnloadRepaintsTheDesktop)
+{
+    Load();
+    CShellRecorder::Clear();
+    m_plugin.reset();
+    std::vector<standin::CRepaint> repaints = CShellRecorder::Repaints();
+    ASSERT_EQ(1u, repaints.size()) << "the exit never ran, the desktop is repainted all the same";
+    EXPECT_EQ(GetDesktopWindow(), repaints.front().window);
+    EXPECT_TRUE(repaints.front().erase) << "with its background";
 }
 
 // What Explorer shows in the file's properties, read as it reads them, without loading it.

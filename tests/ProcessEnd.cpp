@@ -5,8 +5,9 @@
 #include <tuple>
 
 #include "standin/ShellRecorder.h"
+#include "standin/ThisProgram.h"
 #include "tests/TestSupport.h"
-#include "ui/framework/OwnedHandle.h"
+#include "settings/OwnedHandle.h"
 
 namespace testing_support {
 
@@ -255,7 +256,7 @@ CProcessEndResult RunProcessEnd(const CProcessEndPlan& plan, const std::string& 
                                 "-" + std::to_string(++counter);
     // The child sets this just before it calls ExitProcess.
     CKernelHandle exitBegins(CreateEventA(nullptr, TRUE, FALSE, exiting.c_str()));
-    std::string command = "\"" + ProgramFolder() + "exit_child.exe\" \"" + folder + "\" " + exiting;
+    std::string command = "\"" + standin::ProgramFolder() + "exit_child.exe\" \"" + folder + "\" " + exiting;
     for (const std::string& argument : plan.Arguments())
         command += " " + argument;
     STARTUPINFOA startup = {};

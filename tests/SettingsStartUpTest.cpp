@@ -7,15 +7,12 @@
 #include "settings/ModuleInstance.h"
 #include "settings/SettingsLocation.h"
 #include "standin/StandInHost.h"
+#include "standin/ThisProgram.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;
 
 namespace {
-
-const char kDefaultFile[] =
-    "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\nEndingIcon=1\r\n"
-    "EndingIconAnimation=1\r\nHideBecky=1\r\n";
 
 std::vector<int> Switches()
 {
@@ -43,7 +40,7 @@ protected:
     {
         MakeFolders(folder);
         std::string path = folder + name;
-        if (!CopyFileA((ProgramFolder() + "empty_module.dll").c_str(), path.c_str(), FALSE))
+        if (!CopyFileA((standin::ProgramFolder() + "empty_module.dll").c_str(), path.c_str(), FALSE))
             return false;
         m_module = LoadLibraryA(path.c_str());
         SetModuleInstance(m_module);
@@ -70,7 +67,7 @@ TEST_F(SettingsStartUp, FirstStartWritesTheDefaults)
     ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
     RunStartUp(m_temp.Path("data\\").c_str());
     EXPECT_EQ(m_temp.Path("data\\Plugins\\Tolvanix.ini"), g_endingInfo.FilePath);
-    EXPECT_EQ(kDefaultFile, ReadFileText(g_endingInfo.FilePath));
+    EXPECT_EQ(SettingsFileText(), ReadFileText(g_endingInfo.FilePath));
     EXPECT_EQ(kDefaults, Switches());
 }
 
@@ -81,8 +78,7 @@ TEST_F(SettingsStartUp, CarryOverKeepsTheOldValuesAndDeletesTheOldFile)
                   "[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=2\r\nHideBecky=0\r\n");
     RunStartUp(m_temp.Path("data\\").c_str());
     EXPECT_EQ(std::vector<int>({0, 2, 1, 1, 0}), Switches()) << "missing keys take defaults";
-    EXPECT_EQ("[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=1\r\nEndingIcon=1\r\n"
-              "EndingIconAnimation=1\r\nHideBecky=0\r\n",
+    EXPECT_EQ(SettingsFileText({0, 1, 1, 1, 0}),
               ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
     EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
 }
@@ -114,7 +110,7 @@ TEST_F(SettingsStartUp, LocationsDifferingInCaseKeepTheFileJustWritten)
     ASSERT_TRUE(PlaceModule(m_temp.Path("plugins\\")));
     RunStartUp(m_temp.Path().c_str());
     EXPECT_EQ(m_temp.Path("Plugins\\Tolvanix.ini"), g_endingInfo.FilePath);
-    EXPECT_EQ(kDefaultFile, ReadFileText(m_temp.Path("plugins\\Tolvanix.ini")))
+    EXPECT_EQ(SettingsFileText(), ReadFileText(m_temp.Path("plugins\\Tolvanix.ini")))
         << "the carry-over must not delete the file it has just written";
 }
 
@@ -149,7 +145,7 @@ TEST_F(SettingsStartUp, ModuleOfAnotherNameKeepsTheSection)
     ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), "Other.dll"));
     RunStartUp(m_temp.Path("data\\").c_str());
     EXPECT_EQ(m_temp.Path("data\\Plugins\\Other.ini"), g_endingInfo.FilePath);
-    EXPECT_EQ(kDefaultFile, ReadFileText(g_endingInfo.FilePath));
+    EXPECT_EQ(SettingsFileText(), ReadFileText(g_endingInfo.FilePath));
 }
 
 TEST_F(SettingsStartUp, NoOrEmptyDataFolderPlacesNoFileAnywhere)

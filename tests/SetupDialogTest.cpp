@@ -1,6 +1,7 @@
 // The setup dialog through the real export, driven the way a user drives it.
 #include <gtest/gtest.h>
 
+#include "resources/ResourceIds.h"
 #include "standin/StandInHost.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
@@ -9,19 +10,13 @@ using namespace testing_support;
 
 namespace {
 
-const int kDialog = 1000;
-const int kIcon = 1001;
-const int kHide = 1003;
-const int kTopMost = 1004;
-const int kAnimation = 1005;
-
 // What the user saw of the five boxes.
 struct CBoxes {
     bool checked[5];
     bool enabled[5];
 };
 
-const int kBoxIds[5] = {kDialog, kTopMost, kIcon, kAnimation, kHide};
+const int kBoxIds[5] = {IDC_DIALOG, IDC_TOP_MOST, IDC_TASKTRAY_ICON, IDC_ANIMATION, IDC_HIDE_BECKY};
 
 CBoxes Look(HWND dialog)
 {
@@ -33,35 +28,8 @@ CBoxes Look(HWND dialog)
     return boxes;
 }
 
-std::string SettingsText(int dialog, int topMost, int icon, int animation, int hide)
-{
-    return "[Tolvanix]\r\nEndingDialog=" + std::to_string(dialog) +
-           "\r\nEndingDialogTopMost=" + std::to_string(topMost) + "\r\nEndingIcon=" +
-           std::to_string(icon) + "\r\nEndingIconAnimation=" + std::to_string(animation) +
-           "\r\nHideBecky=" + std::to_string(hide) + "\r\n";
-}
-
-class SetupDialog : public ::testing::Test {
+class SetupDialog : public CPluginHostTest {
 protected:
-    void SetUp() override
-    {
-        standin::SetDataFolder(m_temp.Path("data\\").c_str());
-        MakeFolders(m_temp.Path("data\\Plugins"));
-        MakeFolders(m_temp.Path("tools"));
-    }
-    void TearDown() override
-    {
-        m_plugin.reset();
-        standin::SetDataFolder("C:\\");
-    }
-
-    void Load(const std::string& settings)
-    {
-        WriteFileText(SettingsPath(), settings);
-        m_plugin.reset(new CLoadedPlugin(m_temp.Path("tools\\Tolvanix.dll")));
-        ASSERT_NE(nullptr, m_plugin->Module());
-    }
-
     // Opens the setup as the host does, with a user playing the script.
     bool Setup(CDialogDriver::Script script, DWORD waitMs = 10000)
     {
@@ -69,19 +37,13 @@ protected:
         EXPECT_EQ(1, m_plugin->OnPlugInSetup());
         return user.Found();
     }
-
-    std::string SettingsPath() const { return m_temp.Path("data\\Plugins\\Tolvanix.ini"); }
-
-    CTempFolder m_temp;
-    CHostWindow m_host;
-    std::unique_ptr<CLoadedPlugin> m_plugin;
 };
 
 }  // namespace
 
 TEST_F(SetupDialog, DependentBoxesOpenDisabledWhenTheirMasterIsOff)
 {
-    Load(SettingsText(0, 1, 0, 1, 1));
+    LoadWithSettings(SettingsFileText({0, 1, 0, 1, 1}));
     CBoxes seen = {};
     ASSERT_TRUE(Setup([&](HWND dialog) {
         seen = Look(dialog);
@@ -98,16 +60,16 @@ TEST_F(SetupDialog, DependentBoxesOpenDisabledWhenTheirMasterIsOff)
 
 TEST_F(SetupDialog, ClearingAMasterDisablesItsDependentAndKeepsTheMark)
 {
-    Load(SettingsText(1, 1, 1, 0, 1));
+    LoadWithSettings(SettingsFileText({1, 1, 1, 0, 1}));
     CBoxes cleared = {}, restored = {};
     ASSERT_TRUE(Setup([&](HWND dialog) {
-        Click(dialog, kDialog);
-        Click(dialog, kIcon);
+        Click(dialog, IDC_DIALOG);
+        Click(dialog, IDC_TASKTRAY_ICON);
         cleared = Look(dialog);
-        Click(dialog, kDialog);
-        Click(dialog, kIcon);
+        Click(dialog, IDC_DIALOG);
+        Click(dialog, IDC_TASKTRAY_ICON);
         restored = Look(dialog);
-        Click(dialog, kDialog);
+        Click(dialog, IDC_DIALOG);
         Click(dialog, IDOK);
     }));
     EXPECT_FALSE(cleared.enabled[1]);
@@ -117,18 +79,18 @@ TEST_F(SetupDialog, ClearingAMasterDisablesItsDependentAndKeepsTheMark)
     EXPECT_TRUE(restored.enabled[1]);
     EXPECT_TRUE(restored.checked[1]) << "enabled again with the earlier mark";
     EXPECT_TRUE(restored.enabled[3]);
-    EXPECT_EQ(SettingsText(0, 1, 1, 0, 1), ReadFileText(SettingsPath()))
+    EXPECT_EQ(SettingsFileText({0, 1, 1, 0, 1}), ReadFileText(SettingsPath()))
         << "OK stores the mark of the disabled Top most box";
 }
 
 TEST_F(SetupDialog, CancelEscapeAndCloseBoxChangeNothing)
 {
     const std::string original = "; kept\r\n[Tolvanix]\r\nEndingDialog=2\r\nHideBecky=yes\r\n";
-    Load(original);
+    LoadWithSettings(original);
     const std::vector<std::function<void(HWND)>> ways = {
         [](HWND dialog) { Click(dialog, IDCANCEL); },
         [](HWND dialog) {
-            HWND focus = GetDlgItem(dialog, kHide);
+            HWND focus = GetDlgItem(dialog, IDC_HIDE_BECKY);
             PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
         },
         [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
@@ -153,7 +115,7 @@ TEST_F(SetupDialog, CancelEscapeAndCloseBoxChangeNothing)
 
 TEST_F(SetupDialog, OkWritesTheFiveKeysAsOneOrZero)
 {
-    Load("; kept\r\n[Tolvanix]\r\nEndingDialog=2\r\nHideBecky=yes\r\n[Other]\r\nx=y\r\n");
+    LoadWithSettings("; kept\r\n[Tolvanix]\r\nEndingDialog=2\r\nHideBecky=yes\r\n[Other]\r\nx=y\r\n");
     ASSERT_TRUE(Setup([&](HWND dialog) { Click(dialog, IDOK); }));
     EXPECT_EQ("; kept\r\n[Tolvanix]\r\nEndingDialog=1\r\nHideBecky=0\r\nEndingDialogTopMost=0\r\n"
               "EndingIcon=1\r\nEndingIconAnimation=1\r\n[Other]\r\nx=y\r\n",
@@ -161,25 +123,25 @@ TEST_F(SetupDialog, OkWritesTheFiveKeysAsOneOrZero)
 
     DeleteFileA(SettingsPath().c_str());
     ASSERT_TRUE(Setup([&](HWND dialog) {
-        Click(dialog, kHide);
-        Click(dialog, kAnimation);
+        Click(dialog, IDC_HIDE_BECKY);
+        Click(dialog, IDC_ANIMATION);
         Click(dialog, IDOK);
     }));
-    EXPECT_EQ(SettingsText(1, 0, 1, 0, 1), ReadFileText(SettingsPath()))
+    EXPECT_EQ(SettingsFileText({1, 0, 1, 0, 1}), ReadFileText(SettingsPath()))
         << "written again although nothing else changed";
 }
 
 TEST_F(SetupDialog, NoMainWindowShowsAndWritesNothing)
 {
-    Load(SettingsText(1, 0, 1, 1, 1));
+    LoadWithSettings(SettingsFileText());
     standin::SetMainWindow(nullptr);
     EXPECT_FALSE(Setup([](HWND dialog) { Click(dialog, IDOK); }, 1000));
-    EXPECT_EQ(SettingsText(1, 0, 1, 1, 1), ReadFileText(SettingsPath()));
+    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath()));
 }
 
 TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
 {
-    Load(SettingsText(1, 0, 1, 1, 1));
+    LoadWithSettings(SettingsFileText());
     POINT origin = {0, 0};
     char caption[64] = {};
     LOGFONTA font = {};
@@ -187,7 +149,7 @@ TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
     ASSERT_TRUE(Setup([&](HWND dialog) {
         ClientToScreen(dialog, &origin);
         GetWindowTextA(dialog, caption, sizeof(caption));
-        HFONT handle = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, kDialog), WM_GETFONT, 0, 0));
+        HFONT handle = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, IDC_DIALOG), WM_GETFONT, 0, 0));
         GetObjectA(handle, sizeof(font), &font);
         icons[0] = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
         icons[1] = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
@@ -214,7 +176,7 @@ TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
 
 TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
 {
-    Load(SettingsText(1, 0, 1, 1, 1));
+    LoadWithSettings(SettingsFileText());
     DWORD handles = 0;
     for (int run = 0; run < 100; ++run) {
         if (run == 5)
@@ -223,7 +185,7 @@ TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
         std::vector<HICON> icons;
         ASSERT_TRUE(Setup([&](HWND dialog) {
             fonts.push_back(reinterpret_cast<HGDIOBJ>(
-                SendMessageA(GetDlgItem(dialog, kDialog), WM_GETFONT, 0, 0)));
+                SendMessageA(GetDlgItem(dialog, IDC_DIALOG), WM_GETFONT, 0, 0)));
             icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
             icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)));
             Click(dialog, run % 2 ? IDOK : IDCANCEL);

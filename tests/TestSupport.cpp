@@ -1,5 +1,7 @@
 #include "tests/TestSupport.h"
 
+#include "standin/ThisProgram.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -50,6 +52,15 @@ CTempFolder::~CTempFolder()
 std::string CTempFolder::Path(const std::string& relative) const
 {
     return m_path + relative;
+}
+
+std::string SettingsFileText(const CSwitchValues& values)
+{
+    return "[Tolvanix]\r\nEndingDialog=" + std::to_string(values.dialog) +
+           "\r\nEndingDialogTopMost=" + std::to_string(values.topMost) +
+           "\r\nEndingIcon=" + std::to_string(values.icon) +
+           "\r\nEndingIconAnimation=" + std::to_string(values.animation) +
+           "\r\nHideBecky=" + std::to_string(values.hide) + "\r\n";
 }
 
 std::string ReadFileText(const std::string& path)
@@ -103,17 +114,9 @@ LOGFONTA FontOf(HWND window)
     return font;
 }
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 std::string PluginDllPath()
 {
-    return ProgramFolder() + "Tolvanix.dll";
+    return standin::ProgramFolder() + "Tolvanix.dll";
 }
 
 }  // namespace testing_support

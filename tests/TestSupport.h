@@ -22,6 +22,14 @@ private:
     std::string m_path;
 };
 
+// The five switches as a settings file holds them, in the file's order.
+struct CSwitchValues {
+    int dialog, topMost, icon, animation, hide;
+};
+const CSwitchValues kDefaultSwitches = {1, 0, 1, 1, 1};
+// A settings file's text as a first save writes it: section "Tolvanix", the five keys in order.
+std::string SettingsFileText(const CSwitchValues& values = kDefaultSwitches);
+
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
 bool FolderExists(const std::string& path);
@@ -35,8 +43,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 5000);
 // The font a window reports (WM_GETFONT); all zero when it has none.
 LOGFONTA FontOf(HWND window);
 
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();
 // The plug-in DLL built beside the test programs.
 std::string PluginDllPath();
 

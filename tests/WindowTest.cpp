@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "standin/Messages.h"
+#include "tests/PluginHost.h"
 #include "ui/framework/Window.h"
+
+using testing_support::CTestWindow;
 
 namespace {
 
@@ -57,28 +61,6 @@ public:
     }
 
     std::vector<std::string> calls;
-};
-
-// A plain top-level window of the test's own, destroyed at the end.
-class CTestWindow {
-public:
-    CTestWindow()
-        : m_hWnd(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
-                                 nullptr, nullptr))
-    {
-    }
-    ~CTestWindow()
-    {
-        if (IsWindow(m_hWnd))
-            DestroyWindow(m_hWnd);
-    }
-    CTestWindow(const CTestWindow&) = delete;
-    CTestWindow& operator=(const CTestWindow&) = delete;
-
-    HWND Handle() const { return m_hWnd; }
-
-private:
-    HWND m_hWnd;
 };
 
 LRESULT CALLBACK AnswerFortyTwo(HWND, UINT, WPARAM, LPARAM)
@@ -219,9 +201,7 @@ TEST(WindowOperations, TextAndShowOnLiveAndDeadWindows)
 
     CWindow none;
     EXPECT_EQ(0, none.ShowWindow(SW_SHOW));
-    HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr,
-                                nullptr);
-    DestroyWindow(gone);
+    HWND gone = CTestWindow().Handle();
     CWindow dead(gone);
     EXPECT_EQ(0, dead.ShowWindow(SW_SHOW));
 }
@@ -258,9 +238,7 @@ TEST(PaintPump, RepaintsDropsInputAndLeavesOtherWindowsAlone)
                                 nullptr, nullptr, windowClass.hInstance, nullptr);
     CTestWindow bystander;
     ASSERT_NE(nullptr, busy);
-    MSG drain;
-    while (PeekMessageA(&drain, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&drain);
+    standin::DispatchQueuedMessages();
 
     g_paints = 0;
     g_clicks = 0;
@@ -274,6 +252,7 @@ TEST(PaintPump, RepaintsDropsInputAndLeavesOtherWindowsAlone)
 
     EXPECT_EQ(1, g_paints);
     EXPECT_EQ(0, g_clicks);
+    MSG drain;
     EXPECT_FALSE(PeekMessageA(&drain, busy, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE))
         << "the click is dropped";
     EXPECT_TRUE(PeekMessageA(&drain, bystander.Handle(), WM_USER + 7, WM_USER + 7, PM_REMOVE))

@@ -1,15 +1,11 @@
 #include "ui/ending/EndingDlg.h"
 
-namespace {
-
-const int kEndingTemplate = 101;
-
-}  // namespace
+#include "resources/ResourceIds.h"
 
 int CEndingDlg::Create()
 {
     CWindow desktop(GetDesktopWindow());
-    return CreateModeless(&desktop, kEndingTemplate);
+    return CreateModeless(&desktop, IDD_ENDING);
 }
 
 int CEndingDlg::Show(int showCommand)

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <iterator>
 
+#include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
 #include "ui/ending/EndingDlg.h"
 
 namespace {
 
-const int kStillIcon = 105;
-const int kMovingFrames[] = {107, 108, 109, 110};
-const UINT kTipString = 57600;
+const int kMovingFrames[] = {IDI_FRAME_2, IDI_FRAME_3, IDI_FRAME_4, IDI_FRAME_5};
 // The longest the process end waits for the system to have ended the animation thread.
 const DWORD kThreadEndingWaitMs = 500;
 
@@ -41,7 +40,7 @@ int CEndingIcon::Start(const CEndingDlg& dialog)
 {
     SetWindow(CWindow(dialog.m_hWnd), m_id);
     m_ownsIcon = 0;
-    HICON still = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(kStillIcon));
+    HICON still = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(IDI_FRAME_STILL));
     if (m_animation) {
         // Every frame's place is made here, where a failure reaches the export's guard: the
         // thread allocates nothing.
@@ -51,7 +50,7 @@ int CEndingIcon::Start(const CEndingDlg& dialog)
     SetIcon(still);
     SetCallbackMessage(WM_USER);
     std::string tip;
-    LoadResourceString(tip, kTipString);
+    LoadResourceString(tip, IDS_TRAY_TIP);
     SetTip(tip);
     int added = Notify();
     if (m_animation)

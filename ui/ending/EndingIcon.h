@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "ui/ending/Tasktray.h"
-#include "ui/framework/OwnedHandle.h"
+#include "settings/OwnedHandle.h"
 
 class CEndingDlg;
 

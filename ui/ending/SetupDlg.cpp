@@ -1,34 +1,13 @@
 #include "ui/ending/SetupDlg.h"
 
+#include "plugin/Switches.h"
 #include "settings/ModuleInstance.h"
 
 namespace {
 
-const WORD kSetupTemplate = 105;
-const int kPluginIcon = 104;
-const int kDialogBox = 1000;
-const int kIconBox = 1001;
-const int kHideBox = 1003;
-const int kTopMostBox = 1004;
-const int kAnimationBox = 1005;
-
-struct CBox {
-    int id;
-    int CSetupDlg::*field;
-};
-
-// The order in which the boxes are set and read.
-const CBox kBoxes[] = {
-    {kDialogBox, &CSetupDlg::m_endingDialog},
-    {kTopMostBox, &CSetupDlg::m_endingDialogTopMost},
-    {kIconBox, &CSetupDlg::m_endingIcon},
-    {kAnimationBox, &CSetupDlg::m_endingIconAnimation},
-    {kHideBox, &CSetupDlg::m_hideBecky},
-};
-
 HICON LoadPluginIcon(int size)
 {
-    return static_cast<HICON>(LoadImageA(GetModuleInstance(), MAKEINTRESOURCEA(kPluginIcon),
+    return static_cast<HICON>(LoadImageA(GetModuleInstance(), MAKEINTRESOURCEA(IDI_PLUGIN),
                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
@@ -43,16 +22,13 @@ CSetupDlg::~CSetupDlg() = default;
 
 void CSetupDlg::SetDefaults()
 {
-    m_endingDialog = 1;
-    m_endingDialogTopMost = 0;
-    m_endingIcon = 1;
-    m_endingIconAnimation = 1;
-    m_hideBecky = 1;
+    for (const CSwitch& item : kSwitches)
+        this->*item.choice = item.defaultValue;
 }
 
 INT_PTR CSetupDlg::DoModal(CWindow* parent)
 {
-    PrepareModal(parent, kSetupTemplate);
+    PrepareModal(parent, IDD_SETUP);
     INT_PTR result = RunModal();
     // The window is gone: nothing shows the caption icons any more.
     m_smallIcon.reset();
@@ -66,8 +42,8 @@ int CSetupDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
     m_bigIcon.reset(LoadPluginIcon(32));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
-    for (const CBox& box : kBoxes)
-        SetChecked(box.id, this->*box.field);
+    for (const CSwitch& item : kSwitches)
+        SetChecked(item.checkBox, this->*item.choice);
     UpdateControls();
     CUiGothicDialog::OnInitDialog();
     return 1;
@@ -75,17 +51,18 @@ int CSetupDlg::OnInitDialog()
 
 void CSetupDlg::UpdateControls()
 {
-    m_endingDialog = IsChecked(kDialogBox);
-    if (CWindow* topMost = GetDlgItem(kTopMostBox))
+    m_endingDialog = IsChecked(IDC_DIALOG);
+    if (CWindow* topMost = GetDlgItem(IDC_TOP_MOST))
         topMost->EnableWindow(m_endingDialog);
-    m_endingIcon = IsChecked(kIconBox);
-    if (CWindow* animation = GetDlgItem(kAnimationBox))
+    m_endingIcon = IsChecked(IDC_TASKTRAY_ICON);
+    if (CWindow* animation = GetDlgItem(IDC_ANIMATION))
         animation->EnableWindow(m_endingIcon);
 }
 
 int CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == kDialogBox || LOWORD(wParam) == kIconBox)) {
+    const int box = LOWORD(wParam);
+    if (HIWORD(wParam) == BN_CLICKED && (box == IDC_DIALOG || box == IDC_TASKTRAY_ICON)) {
         UpdateControls();
         return 1;
     }
@@ -94,8 +71,8 @@ int CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 
 int CSetupDlg::OnOK()
 {
-    for (const CBox& box : kBoxes)
-        this->*box.field = IsChecked(box.id);
+    for (const CSwitch& item : kSwitches)
+        this->*item.choice = IsChecked(item.checkBox);
     return CUiGothicDialog::OnOK();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/framework/OwnedHandle.h"
+#include "settings/OwnedHandle.h"
 #include "ui/framework/UiGothicDialog.h"
 
 // The setup dialog: the five switches as check boxes. Owns its two caption icons, which it
@@ -20,11 +20,11 @@ public:
     // Enables each dependent box only while its master box is ticked.
     void UpdateControls();
 
-    int m_endingDialog;
-    int m_endingDialogTopMost;
-    int m_endingIcon;
-    int m_endingIconAnimation;
-    int m_hideBecky;
+    int m_endingDialog = 0;
+    int m_endingDialogTopMost = 0;
+    int m_endingIcon = 0;
+    int m_endingIconAnimation = 0;
+    int m_hideBecky = 0;
 
 private:
     int IsChecked(int id);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "settings/AnsiText.h"
 #include "ui/framework/Window.h"
 
 namespace {
@@ -57,13 +58,7 @@ void CTasktray::SetCallbackMessage(UINT message)
 
 void CTasktray::SetTip(const std::string& text)
 {
-    size_t length = 0;
-    while (length < text.size()) {
-        size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[length])) ? 2 : 1;
-        if (length + step > kTipBytes - 1)
-            break;
-        length += step;
-    }
+    const size_t length = FittingLength(text, kTipBytes - 1);
     std::memcpy(m_notifyIconData.szTip, text.data(), length);
     m_notifyIconData.szTip[length] = '\0';
     m_notifyIconData.uFlags |= NIF_TIP;

@@ -130,11 +130,16 @@ CWindow* CDialog::GetDlgItem(int id)
     return wrapper.get();
 }
 
-int CDialog::SetControlsFontFace(const std::string& faceName)
+bool CDialog::GetFontRecord(LOGFONTA& font)
 {
     HFONT dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT, 0, 0));
+    return GetObjectA(dialogFont, sizeof(font), &font) != 0;
+}
+
+int CDialog::SetControlsFontFace(const std::string& faceName)
+{
     LOGFONTA font;
-    if (GetObjectA(dialogFont, sizeof(font), &font) == 0)
+    if (!GetFontRecord(font))
         return 0;
     if (faceName.size() >= sizeof(font.lfFaceName))
         return 0;

@@ -25,6 +25,8 @@ public:
 
     // The dialog's own wrapper of a control, valid while the dialog object lives.
     CWindow* GetDlgItem(int id);
+    // The dialog's own font (WM_GETFONT) as a record; false when it has none.
+    bool GetFontRecord(LOGFONTA& font);
     // Puts a copy of the dialog's font with another face on every descendant window.
     int SetControlsFontFace(const std::string& faceName);
 

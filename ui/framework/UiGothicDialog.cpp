@@ -9,11 +9,8 @@ int CUiGothicDialog::OnInitDialog()
 int CUiGothicDialog::ReplaceControlsFontFace(const std::string& matchFace,
                                              const std::string& newFace)
 {
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT, 0, 0));
     LOGFONTA font;
-    if (GetObjectA(dialogFont, sizeof(font), &font) == 0)
-        return 0;
-    if (matchFace != font.lfFaceName)
+    if (!GetFontRecord(font) || matchFace != font.lfFaceName)
         return 0;
     return SetControlsFontFace(newFace);
 }
