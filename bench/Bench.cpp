@@ -16,6 +16,7 @@
 
 #include "host/HostApiTable.h"
 #include "plugin/ExitSequence.h"
+#include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
 #include "standin/Messages.h"
 #include "standin/StandInHost.h"
@@ -52,6 +53,17 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
+// An ending dialog made from this program's own copy of the resources, for icons to hang under.
+CEndingDlg& EndingDialog()
+{
+    static CEndingDlg dialog;
+    if (!dialog.m_hWnd) {
+        SetModuleInstance(GetModuleHandleA(nullptr));
+        dialog.Create();
+    }
+    return dialog;
+}
+
 // BKC_OnExit with the default switches, in a host with a status bar and its own icon.
 int ExitSample()
 {
@@ -76,14 +88,14 @@ int BaselineSample()
     standin::DispatchMessagesFor(standin::kSettleMs);
     double start = NowMs();
     ShowWindow(host.Handle(), SW_HIDE);
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101),
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ENDING),
                                      GetDesktopWindow(), PlainDialogProc, 0);
     ShowWindow(dialog, SW_SHOW);
     UpdateWindow(dialog);
     NOTIFYICONDATAA record = standin::IconRecord(dialog, 128);
     record.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     record.uCallbackMessage = WM_USER;
-    record.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(105));
+    record.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_STILL));
     lstrcpyA(record.szTip, "Becky! Ver.2 Ending...");
     Shell_NotifyIconA(NIM_ADD, &record);
     NOTIFYICONDATAA hostIcon = standin::IconRecord(host.Handle(), 128);
@@ -116,13 +128,10 @@ int LoadSample(const char* dll, bool firstStart)
 // The icon's own code, linked here: how long deleting an animating icon takes.
 int Stop()
 {
-    SetModuleInstance(GetModuleHandleA(nullptr));
-    CEndingDlg dialog;
-    dialog.Create();
     std::vector<double> samples;
     for (int round = 0; round < 21; ++round) {
         std::unique_ptr<CEndingIcon> icon(new CEndingIcon);
-        icon->Start(dialog);
+        icon->Start(EndingDialog());
         Sleep(150 + 17 * round % 110);
         double start = NowMs();
         icon.reset();
@@ -151,12 +160,9 @@ int TrayDelete()
 // The animation thread's own CPU time over 5 s of wall time.
 int AnimationCpu()
 {
-    SetModuleInstance(GetModuleHandleA(nullptr));
-    CEndingDlg dialog;
-    dialog.Create();
     std::vector<DWORD> before = ThreadIds();
     CEndingIcon icon;
-    icon.Start(dialog);
+    icon.Start(EndingDialog());
     HANDLE animation = nullptr;
     for (DWORD id : ThreadIds()) {
         if (std::find(before.begin(), before.end(), id) == before.end())
@@ -175,15 +181,13 @@ int AnimationCpu()
 // the median over two cycles.
 int FramePause()
 {
-    SetModuleInstance(GetModuleHandleA(nullptr));
     CShellRecorder::Install(GetModuleHandleA(nullptr));
-    CEndingDlg dialog;
-    dialog.Create();
+    const HWND window = EndingDialog().m_hWnd;
     CEndingIcon icon;
-    icon.Start(dialog);
-    if (!WaitFor([&dialog] { return CShellRecorder::CallsFor(dialog.m_hWnd).size() >= 17; }, 20000))
+    icon.Start(EndingDialog());
+    if (!WaitFor([window] { return CShellRecorder::CallsFor(window).size() >= 17; }, 20000))
         return 1;
-    std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog.m_hWnd);
+    std::vector<CShellCall> calls = CShellRecorder::CallsFor(window);
     std::vector<double> pauses;
     for (size_t i = 1; i < calls.size(); ++i)
         pauses.push_back(calls[i].began - calls[i - 1].tick);
@@ -194,14 +198,11 @@ int FramePause()
 // The shell's own cost of one icon change in this process: what each frame must pay.
 int TrayModifyCpu()
 {
-    SetModuleInstance(GetModuleHandleA(nullptr));
-    CEndingDlg dialog;
-    dialog.Create();
     CEndingIcon icon;
     icon.m_animation = 0;
-    icon.Start(dialog);
-    HICON frames[] = {LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(107)),
-                      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(108))};
+    icon.Start(EndingDialog());
+    HICON frames[] = {LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_2)),
+                      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_3))};
     const int calls = 200;
     double before = ProcessCpuMs();
     for (int call = 0; call < calls; ++call) {

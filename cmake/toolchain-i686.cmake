@@ -1,13 +1,6 @@
-set(CMAKE_SYSTEM_NAME Windows)
+# The DLL users get, and its tests for the emulated 32-bit machine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-# The posix thread model: GoogleTest needs std::mutex; everything is linked statically.
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
 # Programs that stand in for the host export its API under plain names, as the host does,
 # not with the stdcall decoration (name@bytes).
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--kill-at")

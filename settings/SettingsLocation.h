@@ -3,7 +3,8 @@
 #include <string>
 
 // Where the settings file lies. Each returns an empty text when the place cannot be known
-// (the host gives no data folder, or the module's file name does not fit the platform's limit).
+// (the host gives no data folder, or an empty one, or the module's file name does not fit the
+// platform's limit).
 std::string GetModuleFileTitle();
 std::string GetPluginDataFolder();
 std::string GetSettingsFilePath();

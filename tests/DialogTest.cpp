@@ -46,6 +46,13 @@ class DialogRun : public ::testing::Test {
 protected:
     void SetUp() override { SetModuleInstance(GetModuleHandleA(nullptr)); }
 
+    // Makes the dialog modeless over the desktop, as the ending dialog is made.
+    static int Open(CDialog& dialog, int templateId)
+    {
+        CWindow desktop(GetDesktopWindow());
+        return dialog.CreateModeless(&desktop, templateId);
+    }
+
     INT_PTR RunSetupTemplate(CScriptedDialog& dialog)
     {
         CWindow desktop(GetDesktopWindow());
@@ -104,14 +111,13 @@ TEST_F(DialogRun, ItCanRunAgainAfterItEnded)
 TEST_F(DialogRun, ModelessDialogIsMadeOnce)
 {
     CScriptedDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kEndingTemplate));
+    ASSERT_EQ(1, Open(dialog, kEndingTemplate));
     HWND window = dialog.m_hWnd;
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(&dialog, CWindow::Lookup(window));
     EXPECT_EQ(1, dialog.initialised);
     EXPECT_FALSE(IsWindowVisible(window)) << "made hidden";
-    EXPECT_EQ(0, dialog.CreateModeless(&desktop, kEndingTemplate));
+    EXPECT_EQ(0, Open(dialog, kEndingTemplate));
     EXPECT_EQ(window, dialog.m_hWnd);
     DestroyWindow(window);
     EXPECT_EQ(nullptr, CWindow::Lookup(window));
@@ -133,8 +139,7 @@ TEST_F(DialogRun, DialogReplacesAPlainWrapperOfItsHandle)
 {
     // A plain wrapper made for the handle before the dialog's first message reaches it.
     CScriptedDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kEndingTemplate));
+    ASSERT_EQ(1, Open(dialog, kEndingTemplate));
     HWND window = dialog.m_hWnd;
     CWindow plain(window);
     plain.Register();
@@ -149,8 +154,7 @@ TEST_F(DialogRun, DialogReplacesAPlainWrapperOfItsHandle)
 TEST_F(DialogRun, FocusComesBackAfterDeactivation)
 {
     CScriptedDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kSetupTemplate));
+    ASSERT_EQ(1, Open(dialog, kSetupTemplate));
     HWND window = dialog.m_hWnd;
     ShowWindow(window, SW_SHOW);
 
@@ -173,8 +177,7 @@ TEST_F(DialogRun, FocusComesBackAfterDeactivation)
 TEST_F(DialogRun, ControlWrappersAreMadeOncePerControl)
 {
     CScriptedDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kSetupTemplate));
+    ASSERT_EQ(1, Open(dialog, kSetupTemplate));
     CWindow* box = dialog.GetDlgItem(1000);
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(box, dialog.GetDlgItem(1000));
@@ -187,8 +190,7 @@ TEST_F(DialogRun, ControlWrappersAreMadeOncePerControl)
 TEST_F(DialogRun, SetupCaptionFollowsTheLocale)
 {
     CScriptedDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kSetupTemplate));
+    ASSERT_EQ(1, Open(dialog, kSetupTemplate));
     if (GetACP() == 932)
         EXPECT_EQ("Tolvanix \x90\xDD\x92\xE8", dialog.GetWindowText());
     else
@@ -208,8 +210,7 @@ public:
 TEST_F(DialogRun, NoExceptionLeavesTheDialogProcedure)
 {
     CThrowingDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    ASSERT_EQ(1, dialog.CreateModeless(&desktop, kEndingTemplate));
+    ASSERT_EQ(1, Open(dialog, kEndingTemplate));
     EXPECT_EQ(0, SendMessageA(dialog.m_hWnd, WM_COMMAND, IDOK, 0));
     EXPECT_TRUE(IsWindow(dialog.m_hWnd));
     DestroyWindow(dialog.m_hWnd);

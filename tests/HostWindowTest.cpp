@@ -98,12 +98,7 @@ TEST_F(HostWindow, StatusBarDeeperDownIsNotFound)
 
 TEST_F(HostWindow, PumpKeepsTheStatusText)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = OverwritingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "OverwritingHost";
-    RegisterClassA(&windowClass);
-    CTestWindow frame("OverwritingHost", nullptr, WS_POPUP | WS_VISIBLE);
+    CTestWindow frame(OverwritingProc);
     HWND status = MakeStatusBar(frame.Handle(), "Saving 3 of 9");
     standin::SetMainWindow(frame.Handle());
     InvalidateRect(frame.Handle(), nullptr, TRUE);

@@ -98,6 +98,19 @@ CTestWindow::CTestWindow(const char* windowClass, HWND parent, DWORD style)
 {
 }
 
+CTestWindow::CTestWindow(WNDPROC procedure) : m_window(nullptr)
+{
+    // One class a procedure, named after it.
+    const std::string name = "TolvanixTest" + std::to_string(reinterpret_cast<UINT_PTR>(procedure));
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name.c_str();
+    RegisterClassA(&windowClass);
+    m_window = CreateWindowExA(0, name.c_str(), "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                               nullptr, windowClass.hInstance, nullptr);
+}
+
 CTestWindow::~CTestWindow()
 {
     if (IsWindow(m_window))

@@ -60,6 +60,8 @@ class CTestWindow {
 public:
     explicit CTestWindow(const char* windowClass = "STATIC", HWND parent = nullptr,
                          DWORD style = WS_POPUP);
+    // A visible window whose messages the procedure answers.
+    explicit CTestWindow(WNDPROC procedure);
     ~CTestWindow();
     CTestWindow(const CTestWindow&) = delete;
     CTestWindow& operator=(const CTestWindow&) = delete;

@@ -91,7 +91,7 @@ TEST_F(ProcessEnd, FrameCutOffInTheShellLeavesTheIconRatherThanHang)
 // A short form of the stress run that make bench reports on: the end spread over the whole
 // cycle. Only a thread ended inside a shell or window call may leave the icon, and then the
 // exit skips the repaint too, since the window system may be locked for good.
-TEST_F(ProcessEnd, EndsSpreadOverTheCycleNeitherCrashNorHangNorLeaveAGhost)
+TEST_F(ProcessEnd, EndsAnywhereInTheCycleAreCleanAndLeaveAnIconOnlyIfCutOffInACall)
 {
     const char* runsText = std::getenv("TOLVANIX_PROCESS_END_RUNS");
     const int runs = runsText ? std::atoi(runsText) : 16;

@@ -70,7 +70,7 @@ LRESULT CALLBACK AnswerFortyTwo(HWND, UINT, WPARAM, LPARAM)
 
 }  // namespace
 
-TEST(WindowRouting, BaseOperationsAnswerAsTheTableSays)
+TEST(WindowRouting, BaseOperationsAnswerOneOrPassTheMessageOn)
 {
     CTestWindow window;
     CWindow plain(window.Handle());
@@ -229,13 +229,8 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 TEST(PaintPump, RepaintsDropsInputAndLeavesOtherWindowsAlone)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "TolvanixPumpProbe";
-    RegisterClassA(&windowClass);
-    HWND busy = CreateWindowExA(0, "TolvanixPumpProbe", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
+    CTestWindow probe(CountingProc);
+    HWND busy = probe.Handle();
     CTestWindow bystander;
     ASSERT_NE(nullptr, busy);
     standin::DispatchQueuedMessages();
@@ -258,5 +253,4 @@ TEST(PaintPump, RepaintsDropsInputAndLeavesOtherWindowsAlone)
     EXPECT_TRUE(PeekMessageA(&drain, bystander.Handle(), WM_USER + 7, WM_USER + 7, PM_REMOVE))
         << "another window's message stays queued";
     EXPECT_EQ(cursor, GetCursor());
-    DestroyWindow(busy);
 }

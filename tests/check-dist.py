@@ -2,9 +2,9 @@
 """The release archive as a user gets it: its members, their sums, the readmes' form, and the
 DLL in it being the one the tests ran.
 
-    check-dist.py ZIP VERSION TESTED_DLL [README]
+    check-dist.py ZIP VERSION TESTED_DLL [README...]
 
-With README, the SHA-256 sums it states must be those of this archive and its DLL."""
+Each README given must state the SHA-256 sums of this archive and its DLL."""
 import hashlib
 import re
 import sys
@@ -53,12 +53,12 @@ def main():
 
     with open(archive_path, "rb") as archive_file:
         archive_sum = hashlib.sha256(archive_file.read()).hexdigest()
-    if len(sys.argv) > 4:
-        with open(sys.argv[4], encoding="utf-8") as readme:
+    for readme_path in sys.argv[4:]:
+        with open(readme_path, encoding="utf-8") as readme:
             stated = set(re.findall(r"\b[0-9a-f]{64}\b", readme.read()))
         for what, digest in (("archive", archive_sum), ("DLL", actual["Tolvanix.dll"])):
             if digest not in stated:
-                fail(f"{sys.argv[4]} does not state the {what}'s SHA-256 {digest}")
+                fail(f"{readme_path} does not state the {what}'s SHA-256 {digest}")
 
     print(f"release archive {archive_path}: {', '.join(MEMBERS)}; sums agree; the DLL is the "
           f"tested one; sha256 {archive_sum}")

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Runs inside the emulated 32-bit machine: each line of programs.txt as one Wine process, its
-# output and exit code left in results/. A line is "NAME [VAR=VALUE...] PROGRAM [ARGS...]",
-# the variables being the program's environment. A program still running after the time limit
-# has every thread's state recorded and is killed, and the Wine server is restarted, so that
-# one hang fails one test rather than the whole job.
+# output and exit code left in results/. A line is "NAME [VAR=VALUE...] [each] PROGRAM [ARGS...]",
+# the variables being the program's environment. With "each", the program lists its tests
+# (--gtest_list_tests, with the ARGS) and each runs in a process of its own, as NAME.TEST, the
+# names in results/NAME.list. A program still running after the time limit has every thread's
+# state recorded and is killed, and the Wine server is restarted, so that one hang fails one
+# test rather than the whole job.
 share=$(cd "$(dirname "$0")" && pwd)
 # The slowest program takes about a minute here.
 limit=300
@@ -30,14 +32,6 @@ record_hang() {
 run() {
     name=$1
     shift
-    variables=""
-    while [ $# -gt 0 ]; do
-        case $1 in
-        *=*) variables="$variables $1" ;;
-        *) break ;;
-        esac
-        shift
-    done
     began=$(date +%s)
     # The variables are plain words: no quoting to undo.
     # shellcheck disable=SC2086
@@ -58,10 +52,37 @@ run() {
     fi
 }
 
-start_wine
-while read -r name command; do
-    # The arguments are plain words: no quoting to undo.
+# run_each NAME PROGRAM [ARGS...]: the program's own list of tests, one process each.
+run_each() {
+    name=$1
+    program=$2
+    shift 2
     # shellcheck disable=SC2086
-    run "$name" $command
+    env $variables wine "$program" --gtest_list_tests "$@" </dev/null | tr -d '\r' |
+        awk '/^[^ ]/ { suite = $1 } /^  / { print suite $1 }' >"$share/results/$name.list"
+    for test in $(cat "$share/results/$name.list"); do
+        run "$name.$test" "$program" --gtest_filter="$test"
+    done
+}
+
+start_wine
+while read -r name words; do
+    variables=""
+    # The words are plain: no quoting to undo.
+    # shellcheck disable=SC2086
+    set -- $words
+    while [ $# -gt 0 ]; do
+        case $1 in
+        *=*) variables="$variables $1" ;;
+        *) break ;;
+        esac
+        shift
+    done
+    if [ "$1" = each ]; then
+        shift
+        run_each "$name" "$@"
+    else
+        run "$name" "$@"
+    fi
 done <"$share/programs.txt"
 wineserver -k

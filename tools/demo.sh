@@ -9,7 +9,7 @@ out=build/demo
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && [ -z "${TOLVANIX_HEADLESS:-}" ]; then
     echo "demo: the stand-in host is open; close its window to run the exit"
-    TOLVANIX_IN_DISPLAY=1 tools/with-wine.sh wine "$host" --data "Z:$root/$out/data"
+    TOLVANIX_USE_DISPLAY=1 tools/with-wine.sh wine "$host" --data "Z:$root/$out/data"
     exit 0
 fi
 

@@ -8,8 +8,10 @@ export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-if [ -z "${TOLVANIX_IN_DISPLAY:-}" ]; then
-    export TOLVANIX_IN_DISPLAY=1
+# A virtual display, unless the caller has a display to use (TOLVANIX_USE_DISPLAY); the
+# script runs itself again inside it, once.
+if [ -z "${TOLVANIX_USE_DISPLAY:-}" ] && [ -z "${TOLVANIX_UNDER_XVFB:-}" ]; then
+    export TOLVANIX_UNDER_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
@@ -44,11 +46,13 @@ fi
 
 # Start the server and the desktop process before the command, so that they do not
 # inherit its output pipes (CTest would wait for them).
+# (A desktop that fails to start here starts with the command's first window instead.)
 wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 status=0
 "$@" || status=$?
+# The command's status is the result; a server already gone is no failure of it.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 exit $status

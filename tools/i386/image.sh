@@ -57,7 +57,8 @@ apt_i386() {
     shift
     "$command" -qq -o Dir::Etc::SourceList="$work/apt/sources.list" \
         -o Dir::Etc::SourceParts=/nonexistent -o Dir::State::Lists="$work/apt/lists" \
-        -o Dir::Cache="$work/apt/cache" -o APT::Architectures::=i386 "$@"
+        -o Dir::Cache="$work/apt/cache" -o APT::Architectures::=i386 \
+        -o APT::Sandbox::User=root "$@"
 }
 
 fetch_kernel_and_busybox() {
@@ -175,6 +176,7 @@ make_disk() {
 # user-mode emulation it installs Wine under full emulation, about 20 minutes here.
 first_boot() {
     share=$(mktemp -d)
+    # The machine powers itself off; how the boot went, its status file tells.
     boot 3600 /firstboot.sh "$share" >"$cache/firstboot.log" 2>&1 || true
     status=$(cat "$share/firstboot-status" 2>/dev/null || echo "no status")
     rm -rf "$share"

@@ -41,6 +41,7 @@ run_job() {
     rm -f "$job/exit-code"
     log "running the job in $job"
     began=$(date +%s)
+    # The machine powers itself off; whether the job ran, its exit-code file tells.
     snapshot=-snapshot boot "${TOLVANIX_VM_TIMEOUT:-2400}" /jobinit.sh "$job" \
         >"$job/console.log" 2>&1 || true
     if [ ! -f "$job/exit-code" ]; then

@@ -76,7 +76,7 @@ void CEndingIcon::Stop()
         return;
     if (m_thread) {
         // Done with the object is enough: the thread's exit itself waits for the loader lock,
-        // which this thread holds while the module's objects are destroyed.
+        // which this thread holds when the module's objects are destroyed.
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
         // The host's thread keeps answering messages sent to it meanwhile.
         while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==

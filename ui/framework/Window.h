@@ -31,7 +31,8 @@ public:
     virtual void OnSetFocus(CWindow* lost);
     virtual void OnKillFocus(CWindow* gaining);
     virtual int OnSetCursor(CWindow* window, UINT hitTest, UINT mouseMessage);
-    // Holds its place in the table so that the later slots keep their numbers; answers 1.
+    // No message reaches it and nothing calls it; it answers 1. It keeps its place among the
+    // virtual operations, which are in the order of the plug-in's earlier versions.
     virtual int OnReserved(INT_PTR value);
     // Repaints this window and throws its other queued messages away; never waits.
     virtual void PumpPaintMessages();
