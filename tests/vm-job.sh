@@ -36,10 +36,10 @@ run() {
     # The variables are plain words: no quoting to undo.
     # shellcheck disable=SC2086
     env $variables wine "$@" >"$share/results/$name.out" 2>&1 </dev/null &
-    program=$!
-    (sleep "$limit" && record_hang >"$share/results/$name.hang" 2>&1 && kill -9 $program) &
+    pid=$!
+    (sleep "$limit" && record_hang >"$share/results/$name.hang" 2>&1 && kill -9 $pid) &
     watchdog=$!
-    wait $program
+    wait $pid
     code=$?
     echo $code >"$share/results/$name.code"
     pkill -P $watchdog sleep
@@ -52,16 +52,17 @@ run() {
     fi
 }
 
-# run_each NAME PROGRAM [ARGS...]: the program's own list of tests, one process each.
+# run_each NAME PROGRAM [ARGS...]: the program's own list of tests, one process each. (The
+# names differ from run's: a function's variables are the script's.)
 run_each() {
-    name=$1
-    program=$2
+    each_name=$1
+    each_program=$2
     shift 2
     # shellcheck disable=SC2086
-    env $variables wine "$program" --gtest_list_tests "$@" </dev/null | tr -d '\r' |
-        awk '/^[^ ]/ { suite = $1 } /^  / { print suite $1 }' >"$share/results/$name.list"
-    for test in $(cat "$share/results/$name.list"); do
-        run "$name.$test" "$program" --gtest_filter="$test"
+    env $variables wine "$each_program" --gtest_list_tests "$@" </dev/null | tr -d '\r' |
+        awk '/^[^ ]/ { suite = $1 } /^  / { print suite $1 }' >"$share/results/$each_name.list"
+    for test in $(cat "$share/results/$each_name.list"); do
+        run "$each_name.$test" "$each_program" --gtest_filter="$test"
     done
 }
 
