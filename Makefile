@@ -19,7 +19,7 @@ dll: deps
 
 # The release archive users download, in build/dist/: its path and SHA-256.
 dist: dll
-	@cmake --build $(I686) --target dist -- --no-print-directory | grep -v '^\['
+	@cmake --build $(I686) --target dist
 
 tests: dist
 	@cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake \

@@ -30,18 +30,6 @@ using namespace testing_support;
 
 namespace {
 
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * now.QuadPart / frequency.QuadPart;
-}
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());

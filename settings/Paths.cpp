@@ -57,9 +57,9 @@ CPathParts SplitPath(const std::string& path)
 
     size_t folderEnd = driveEnd;  // one past the last separator
     size_t lastDot = std::string::npos;
+    // Character by character: a lead byte is never a separator or a dot, and its trail byte is
+    // stepped over.
     for (size_t i = driveEnd; i < path.size(); i += CharacterBytes(path, i)) {
-        if (CharacterBytes(path, i) == 2)
-            continue;
         if (IsSeparator(path[i])) {
             folderEnd = i + 1;
             lastDot = std::string::npos;

@@ -24,14 +24,6 @@ std::string Word(const std::string& name, DWORD value)
     return name + "=" + std::to_string(value);
 }
 
-double NowMs()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Reads the child's tray-call log into the result.
 void ReadShellLog(const std::string& path, CProcessEndResult& result)
 {
@@ -78,8 +70,6 @@ void ReadShellLog(const std::string& path, CProcessEndResult& result)
             break;
         }
     }
-    for (const auto& load : openLoads)
-        result.endedInsideWindowCall = result.endedInsideWindowCall || (load.second > 0 && load.first != hostThread);
     for (const auto& call : open) {
         if (call.second <= 0)
             continue;
@@ -87,6 +77,10 @@ void ReadShellLog(const std::string& path, CProcessEndResult& result)
             result.hostCallBrokeOff = true;
         else
             result.endedInsideShellCall = true;
+    }
+    for (const auto& load : openLoads) {
+        if (load.second > 0 && load.first != hostThread)
+            result.endedInsideWindowCall = true;
     }
 }
 

@@ -106,6 +106,18 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs)
     return true;
 }
 
+double NowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 LOGFONTA FontOf(HWND window)
 {
     LOGFONTA font = {};

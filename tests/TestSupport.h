@@ -40,6 +40,9 @@ void MakeFolders(const std::string& path);
 // frames to happen, however slow the machine.
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 5000);
 
+// The performance counter in milliseconds, for the time between two readings.
+double NowMs();
+
 // The font a window reports (WM_GETFONT); all zero when it has none.
 LOGFONTA FontOf(HWND window);
 
