@@ -1,9 +1,14 @@
-# Thin front over CMake. The DLL users get is the i686 build; tests run the x86_64 twin
-# of the same sources under 64-bit Wine.
+# Thin front over CMake. The DLL users get is the i686 build (build/i686), whose test programs
+# are built beside it; the x86_64 twin of the same sources (build/x86_64) runs the same tests
+# under the host's 64-bit Wine. tools/test.sh runs them all.
 I686 := build/i686
 X64 := build/x86_64
 DIST := $(CURDIR)/build/dist
 JOBS ?= 2
+# CMake's configure lines say only what it found; its errors still show.
+QUIET_CONFIGURE := >/dev/null
+# The toolchain is named when a tree is first made; CMake keeps it.
+toolchain = $(if $(wildcard $(1)/CMakeCache.txt),,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$(2).cmake)
 
 .PHONY: all deps dll dist tests test test-i686 demo bench screenshots clean
 
@@ -13,42 +18,35 @@ deps:
 	@tools/install-deps.sh
 
 dll: deps
-	@cmake -S . -B $(I686) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake \
-		-DTOLVANIX_DIST_DIR=$(DIST) >/dev/null
-	@cmake --build $(I686) -j$(JOBS)
+	@cmake -S . -B $(I686) $(call toolchain,$(I686),i686) -DTOLVANIX_DIST_DIR=$(DIST) \
+		$(QUIET_CONFIGURE)
+	@cmake --build $(I686) -j$(JOBS) --target Tolvanix
 
 # The release archive users download, in build/dist/: its path and SHA-256.
 dist: dll
 	@cmake --build $(I686) --target dist
 
 tests: dist
-	@cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake \
-		-DTOLVANIX_TESTS=ON -DTOLVANIX_I686_DLL=$(CURDIR)/$(I686)/Tolvanix.dll \
-		-DTOLVANIX_DIST_DIR=$(DIST) >/dev/null
+	@cmake -S . -B $(X64) $(call toolchain,$(X64),x86_64) -DTOLVANIX_TESTS=ON \
+		-DTOLVANIX_DIST_DIR=$(DIST) $(QUIET_CONFIGURE)
 	@cmake --build $(X64) -j$(JOBS)
+	@cmake -S . -B $(I686) -DTOLVANIX_TESTS=ON $(QUIET_CONFIGURE)
+	@cmake --build $(I686) -j$(JOBS)
 
-# Wine's own error messages go with a failing test's output.
-test: tests
-	@WINEDEBUG=-all,err+all tools/with-wine.sh ctest --test-dir $(X64) --output-on-failure
+# Every test: x86_64 under the host's Wine, the shipped i686 build under Wine 8 and Wine 10.
+test: deps
+	@JOBS=$(JOBS) tools/test.sh
 
-# The shipped i686 DLL itself, under 32-bit Wine in an emulated i386 machine.
-I686_TESTS := build/i686-tests
-VM_JOB := $(CURDIR)/$(I686_TESTS)/job
-test-i686: dist
-	@cmake -S . -B $(I686_TESTS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake \
-		-DTOLVANIX_TESTS=ON -DTOLVANIX_VM_JOB=$(VM_JOB) -DTOLVANIX_DIST_DIR=$(DIST) >/dev/null
-	@cmake --build $(I686_TESTS) -j$(JOBS) --target plugin_module_tests bind_refused_tests \
-		setup_dialog_tests exit_sequence_tests process_end_tests exit_child
-	@rm -rf $(VM_JOB)/results
-	@cp $(I686_TESTS)/*_tests.exe $(I686_TESTS)/exit_child.exe $(I686)/Tolvanix.dll $(VM_JOB)/
-	@tools/i386/vm.sh run $(VM_JOB)
-	@ctest --test-dir $(I686_TESTS) --output-on-failure
+# The shipped i686 build's tests in the emulated i386 machine, the way taken where this kernel
+# cannot run i386 programs itself.
+test-i686: deps
+	@JOBS=$(JOBS) tools/test.sh emulated
 
-# The plug-in in the stand-in host; pictures in build/demo/ when there is no display.
+# The shipped DLL in the i686 stand-in host; pictures in build/demo/ when there is no display.
 demo: tests
 	@tools/demo.sh
 
-# What the plug-in costs the host, measured under Wine; also saved to build/bench.txt.
+# What the shipped DLL costs the host, measured under Wine 8; also saved to build/bench.txt.
 bench: tests
 	@tools/bench.sh
 
@@ -57,7 +55,8 @@ screenshots: tests
 	@mkdir -p build/screenshots
 	@tools/with-wine.sh sh -c 'for lang in en ja; do \
 		if [ $$lang = ja ]; then export LC_ALL=ja_JP.UTF-8; fi; \
-		wine $(X64)/dialog_snapshots.exe "Z:$(CURDIR)/build/screenshots" $$lang; done' >/dev/null
+		tools/on-platform.sh x86_64 wine $(X64)/dialog_snapshots.exe \
+			"Z:$(CURDIR)/build/screenshots" $$lang; done'
 	@for bmp in build/screenshots/*.bmp; do convert "$$bmp" "$${bmp%.bmp}.png" && rm "$$bmp"; done
 	@ls build/screenshots/*.png
 

@@ -1,4 +1,4 @@
-# The DLL users get, and its tests for the emulated 32-bit machine.
+# The DLL users get, and its test programs.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
 # Programs that stand in for the host export its API under plain names, as the host does,

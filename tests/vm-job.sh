@@ -1,11 +1,9 @@
 #!/bin/sh
-# Runs inside the emulated 32-bit machine: each line of programs.txt as one Wine process, its
-# output and exit code left in results/. A line is "NAME [VAR=VALUE...] [each] PROGRAM [ARGS...]",
-# the variables being the program's environment. With "each", the program lists its tests
-# (--gtest_list_tests, with the ARGS) and each runs in a process of its own, as NAME.TEST, the
-# names in results/NAME.list. A program still running after the time limit has every thread's
-# state recorded and is killed, and the Wine server is restarted, so that one hang fails one
-# test rather than the whole job.
+# Runs inside the emulated 32-bit machine: each line of tests.txt (the i686 test list that CMake
+# writes) as one Wine process, its output and exit code left in results/. A line is
+# "NAME [VAR=VALUE...] PROGRAM [ARGS...]", the variables being the program's environment. A
+# program still running after the time limit has every thread's state recorded and is killed,
+# and the Wine server is restarted, so that one hang fails one test rather than the whole job.
 share=$(cd "$(dirname "$0")" && pwd)
 # The slowest program takes about a minute here.
 limit=300
@@ -18,7 +16,7 @@ export WINEDEBUG=-all,err+all
 
 start_wine() {
     wineserver -p
-    wine cmd /c exit >/dev/null 2>&1
+    wine cmd /c exit >>"$share/results/wine-start.log" 2>&1
 }
 
 record_hang() {
@@ -52,26 +50,14 @@ run() {
     fi
 }
 
-# run_each NAME PROGRAM [ARGS...]: the program's own list of tests, one process each. (The
-# names differ from run's: a function's variables are the script's.)
-run_each() {
-    each_name=$1
-    each_program=$2
-    shift 2
-    # shellcheck disable=SC2086
-    env $variables wine "$each_program" --gtest_list_tests "$@" </dev/null | tr -d '\r' |
-        awk '/^[^ ]/ { suite = $1 } /^  / { print suite $1 }' >"$share/results/$each_name.list"
-    for test in $(cat "$share/results/$each_name.list"); do
-        run "$each_name.$test" "$each_program" --gtest_filter="$test"
-    done
-}
-
 start_wine
 while read -r name words; do
     variables=""
-    # The words are plain: no quoting to undo.
+    # The words are plain: no quoting to undo, and a filter's * is no file name.
+    set -f
     # shellcheck disable=SC2086
     set -- $words
+    set +f
     while [ $# -gt 0 ]; do
         case $1 in
         *=*) variables="$variables $1" ;;
@@ -79,11 +65,6 @@ while read -r name words; do
         esac
         shift
     done
-    if [ "$1" = each ]; then
-        shift
-        run_each "$name" "$@"
-    else
-        run "$name" "$@"
-    fi
-done <"$share/programs.txt"
+    run "$name" "$@"
+done <"$share/tests.txt"
 wineserver -k

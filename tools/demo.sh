@@ -1,24 +1,37 @@
 #!/bin/sh
-# Runs the plug-in in the stand-in host. With a display, interactively; without one, as a
-# scripted user under a virtual display that leaves pictures in build/demo/.
+# Runs the shipped DLL in the i686 stand-in host, under an i386 root's Wine 8. With a display,
+# interactively; without one, as a scripted user under a virtual display that leaves pictures
+# in build/demo/.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-host=build/x86_64/becky_standin.exe
+platform=i686-wine8
+host=build/i686/becky_standin.exe
 out=build/demo
+
+if [ "$(sh tools/i386/probe.sh --mode)" != native ]; then
+    echo "demo: the stand-in host runs the shipped DLL under an i386 root's Wine 8, natively, but" >&2
+    sh tools/i386/probe.sh >&2
+    exit 1
+fi
+tools/i386/root.sh build "$platform"
+on_platform="tools/on-platform.sh $platform"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && [ -z "${TOLVANIX_HEADLESS:-}" ]; then
     echo "demo: the stand-in host is open; close its window to run the exit"
-    TOLVANIX_USE_DISPLAY=1 tools/with-wine.sh wine "$host" --data "Z:$root/$out/data"
+    TOLVANIX_USE_DISPLAY=1 tools/with-wine.sh -p "$platform" \
+        $on_platform wine "$host" --data "Z:$root/$out/data"
     exit 0
 fi
 
 rm -rf "$out"
 mkdir -p "$out"
-tools/with-wine.sh sh -c "
-    wine '$host' --data 'Z:$root/$out/data-en' --auto 'Z:$root/$out' en &&
-    LC_ALL=ja_JP.UTF-8 wine '$host' --data 'Z:$root/$out/data-ja' --auto 'Z:$root/$out' ja
-" | tr -d '\r' | grep -v '^picture:'
+tools/with-wine.sh -p "$platform" sh -c "
+    $on_platform wine '$host' --data 'Z:$root/$out/data-en' --auto 'Z:$root/$out' en &&
+    LC_ALL=ja_JP.UTF-8 $on_platform wine '$host' --data 'Z:$root/$out/data-ja' --auto 'Z:$root/$out' ja
+" >"$out/demo.log"
+# The host's own account of the run, without its lines about each picture it saved.
+tr -d '\r' <"$out/demo.log" | sed '/^picture:/d'
 
 for bmp in "$out"/*.bmp; do
     convert "$bmp" "${bmp%.bmp}.png"

@@ -5,7 +5,8 @@ set -eu
 
 # usage: install-deps.sh [vm]   (vm: what the emulated 32-bit machine needs besides)
 packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-wine wine64 xvfb xauth googletest cppcheck imagemagick python3 fonts-liberation fonts-horai-umefont"
+wine wine64 xvfb xauth googletest cppcheck imagemagick python3 fonts-liberation fonts-horai-umefont \
+debootstrap"
 if [ "${1:-}" = vm ]; then
     packages="qemu-system-x86 qemu-user-static debootstrap cpio e2fsprogs xz-utils binutils"
 fi

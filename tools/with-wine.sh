@@ -1,12 +1,14 @@
 #!/bin/sh
-# Runs a command against the project's own Wine prefix under one virtual display,
-# with the wineserver kept up for the whole run and shut down afterwards.
+# Runs a command under one virtual display, with each named platform's Wine ready for it (see
+# tools/on-platform.sh): this work tree's prefix for the platform, copied from a ready one made
+# by tools/wine-prefix.sh, and its server and desktop started before the command, so that they
+# do not inherit the command's output pipes (CTest would wait for them). The servers are shut
+# down afterwards.
+#
+#   with-wine.sh [-p PLATFORM]... COMMAND...      (without -p: x86_64)
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 # A virtual display, unless the caller has a display to use (TOLVANIX_USE_DISPLAY); the
 # script runs itself again inside it, once.
@@ -15,44 +17,76 @@ if [ -z "${TOLVANIX_USE_DISPLAY:-}" ] && [ -z "${TOLVANIX_UNDER_XVFB:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-# Bump when the settings below change, so that existing prefixes get them too.
-settings_mark="$WINEPREFIX/.tolvanix-settings-3"
-if [ ! -f "$settings_mark" ]; then
-    echo "with-wine: preparing the Wine prefix $WINEPREFIX"
-    [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -u >/dev/null 2>&1
-    wineserver -w
-    reg() { wine reg add "$@" /f >/dev/null 2>&1; }
-    # No window manager here: unmanaged windows hide and close without a 2 s stall.
-    reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
-    # A crash must fail the test, not wait on a dialog.
-    reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
-    # The Japanese faces drawn with the Ume fonts, made to their metrics, so that the dialogs
-    # look as laid out: the templates' "ＭＳ Ｐゴシック" (without a replacement Wine picks a
-    # monospaced face, and the dialog units come out wrong) and the controls' "MS UI Gothic".
-    # A .reg file in UTF-16, since the one face name is Japanese.
-    fonts="$WINEPREFIX/tolvanix-fonts.reg"
-    { printf '\377\376'
-      printf 'Windows Registry Editor Version 5.00\r\n\r\n%s\r\n%s\r\n%s\r\n%s\r\n' \
-          '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-          '"ＭＳ Ｐゴシック"="Ume P Gothic"' '"MS PGothic"="Ume P Gothic"' \
-          '"MS UI Gothic"="Ume UI Gothic"' | iconv -f UTF-8 -t UTF-16LE; } >"$fonts"
-    wine regedit /S "$fonts" >/dev/null 2>&1
-    # Japanese captions in the default face fall back to the UI one.
-    reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-        /v Tahoma /t REG_MULTI_SZ /d 'ume-ugo4.ttf,Ume UI Gothic'
-    wineserver -w
-    touch "$settings_mark"
-fi
+platforms=""
+while [ "${1:-}" = -p ]; do
+    platforms="$platforms $2"
+    shift 2
+done
+[ -n "$platforms" ] || platforms=x86_64
+cache="${TOLVANIX_CACHE:-/var/cache/tolvanix}"
+wine_folder="$root/build/wine"
+mkdir -p "$wine_folder"
 
-# Start the server and the desktop process before the command, so that they do not
-# inherit its output pipes (CTest would wait for them).
-# (A desktop that fails to start here starts with the command's first window instead.)
-wineserver -p >/dev/null 2>&1 </dev/null
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+# The ready prefix of the host's own Wine, kept beside the i386 roots: made once for each Wine
+# version and recipe.
+host_template() {
+    key=$( (WINEDEBUG=-all wine --version && cat "$root/tools/wine-prefix.sh") | sha256sum | cut -c1-16)
+    template="$cache/prefixes/x86_64-$key"
+    if [ ! -f "$template.ready" ]; then
+        mkdir -p "$cache/prefixes"
+        rm -rf "$template"
+        WINEPREFIX="$template" WINEDEBUG=-all sh "$root/tools/wine-prefix.sh" \
+            >"$template.log" 2>&1 || { tail -20 "$template.log" >&2; return 1; }
+        WINEPREFIX="$template" wineserver -w
+        touch "$template.ready"
+    fi
+    echo "$template"
+}
 
-status=0
-"$@" || status=$?
-# The command's status is the result; a server already gone is no failure of it.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-exit $status
+# The platform's prefix, and its server and desktop, each process's output in its log.
+prepare() {
+    platform=$1
+    prefix="$wine_folder/$platform"
+    case $platform in
+    x86_64) template=$(host_template) ;;
+    *) template=$("$root/tools/i386/root.sh" prefix "$platform") ;;
+    esac
+    copied_from=""
+    [ -f "$prefix.from" ] && copied_from=$(cat "$prefix.from")
+    if [ "$copied_from" != "$template" ]; then
+        rm -rf "$prefix"
+        cp -a "$template" "$prefix"
+        echo "$template" >"$prefix.from"
+    fi
+    on_platform="$root/tools/on-platform.sh $platform"
+    if ! $on_platform wineserver -p >"$prefix.log" 2>&1 </dev/null; then
+        echo "with-wine: $platform: no Wine server for $prefix (another run in this work tree?):" >&2
+        cat "$prefix.log" >&2
+        return 1
+    fi
+    # A desktop that fails to start here starts with the command's first window instead.
+    $on_platform wine cmd /c exit >>"$prefix.log" 2>&1 </dev/null ||
+        echo "with-wine: $platform: the desktop did not start ahead of the command" >&2
+}
+
+stop() {
+    for platform in $platforms; do
+        # A server already gone is no failure of the command.
+        "$root/tools/on-platform.sh" "$platform" wineserver -k >>"$wine_folder/$platform.log" 2>&1 ||
+            true
+        "$root/tools/on-platform.sh" "$platform" wineserver -w >>"$wine_folder/$platform.log" 2>&1 ||
+            true
+    done
+}
+trap stop EXIT
+
+pids=""
+for platform in $platforms; do
+    prepare "$platform" &
+    pids="$pids $!"
+done
+for pid in $pids; do
+    wait "$pid"
+done
+
+"$@"

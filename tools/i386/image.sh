@@ -22,6 +22,14 @@ i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\
 
 build_image() {
     [ -f "$cache/ready" ] && return 0
+    # The binfmt entry registered below would send the native runs' i386 programs through
+    # qemu-user: the build waits until no native run holds the lock (tools/test.sh).
+    mkdir -p "$caches"
+    exec 8>"$caches/i386.lock"
+    if ! flock -xn 8; then
+        log "waiting for the native i686 test run to end"
+        flock -x 8
+    fi
     log "building the i386 machine image in $cache (about 10 minutes)"
     work="$cache/work"
     rootfs="$work/rootfs"
@@ -109,9 +117,9 @@ make_root() {
         --include=iproute2,procps bookworm "$rootfs" "$mirror" >/dev/null
     rm -f "$rootfs/proc"
     mkdir -p "$rootfs/proc" "$rootfs/sys" "$rootfs/dev" "$rootfs/mnt/job"
-    for script in firstboot.sh install-wine.sh jobinit.sh; do
-        cp "$here/$script" "$rootfs/$script"
-        chmod +x "$rootfs/$script"
+    for script in firstboot.sh install-wine.sh jobinit.sh ../wine-prefix.sh; do
+        cp "$here/$script" "$rootfs/${script##*/}"
+        chmod +x "$rootfs/${script##*/}"
     done
     # The base has no init system; the boots power off with busybox.
     cp "$work/busybox/bin/busybox" "$rootfs/bin/busybox"

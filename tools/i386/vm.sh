@@ -13,8 +13,9 @@ set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 recipe=$(cat "$here/image.sh" "$here/firstboot.sh" "$here/install-wine.sh" "$here/jobinit.sh" \
-    "$here/initramfs-init.sh" | sha256sum | cut -c1-16)
-cache="${TOLVANIX_VM_CACHE:-/var/cache/tolvanix-i386}/$recipe"
+    "$here/initramfs-init.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
+caches="${TOLVANIX_CACHE:-/var/cache/tolvanix}"
+cache="$caches/i386-image/$recipe"
 
 log() { echo "vm: $(date +%T) $*" >&2; }
 

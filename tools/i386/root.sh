@@ -1,0 +1,101 @@
+#!/bin/sh
+# The i386 Debian roots in which the shipped 32-bit DLL's tests run under 32-bit Wine, natively:
+# one root for each i686 platform, with its release's Wine and a ready Wine prefix. They are
+# cached outside the work tree, keyed by this recipe, and made again when it changes.
+#
+#   root.sh build PLATFORM        makes the platform's root unless the cache has it
+#   root.sh prefix PLATFORM       the root's ready Wine prefix, as a path on this machine
+#   root.sh run PLATFORM CMD...   runs CMD inside the root, where this work tree, /tmp (the
+#                                 display, Wine's sockets) and the kernel's file systems are
+#                                 seen at the same paths as here
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+work_tree=$(cd "$here/../.." && pwd)
+mirror="${TOLVANIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+
+log() { echo "root: $(date +%T) $*" >&2; }
+
+[ $# -ge 2 ] || { echo "usage: root.sh build|prefix|run PLATFORM [CMD...]" >&2; exit 2; }
+command=$1
+platform=$2
+shift 2
+case $platform in
+i686-wine8) release=bookworm ;;
+i686-wine10) release=trixie ;;
+*) echo "root.sh: no i386 root for the platform $platform" >&2; exit 2 ;;
+esac
+key=$(cat "$here/root.sh" "$here/install-wine.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
+roots="${TOLVANIX_CACHE:-/var/cache/tolvanix}/roots"
+dir="$roots/$platform-$key"
+rootfs="$dir/rootfs"
+
+# enter ROOTFS CMD...: CMD in the root, in a mount namespace of its own, so that the mounts go
+# when the last process in it ends, however it ends. The folder stays the caller's.
+enter() {
+    into=$1
+    shift
+    unshare --mount --propagation private sh -c '
+        rootfs=$1 work_tree=$2 folder=$3
+        shift 3
+        mount -t proc proc "$rootfs/proc"
+        mount --rbind /sys "$rootfs/sys"
+        mount --rbind /dev "$rootfs/dev"
+        mount --bind /tmp "$rootfs/tmp"
+        mkdir -p "$rootfs$work_tree"
+        mount --bind "$work_tree" "$rootfs$work_tree"
+        exec chroot "$rootfs" sh -c "[ -d \"\$0\" ] && cd \"\$0\"; exec \"\$@\"" "$folder" "$@"
+    ' enter "$into" "$work_tree" "$PWD" "$@"
+}
+
+# The base, its release's Wine with what the tests ask for (install-wine.sh, which the emulated
+# machine's image shares), and the project's Wine prefix, made with that Wine.
+make_root() {
+    log "making the $release root for $platform in $dir"
+    began=$(date +%s)
+    rm -rf --one-file-system "$dir"
+    mkdir -p "$dir"
+    debootstrap --arch=i386 --variant=minbase "$release" "$rootfs" "$mirror" >"$dir/build.log"
+    log "$platform: base installed after $(($(date +%s) - began)) s"
+    # Services stay stopped, and nothing is synced file by file: a failed build starts over.
+    printf '#!/bin/sh\nexit 101\n' >"$rootfs/usr/sbin/policy-rc.d"
+    chmod +x "$rootfs/usr/sbin/policy-rc.d"
+    echo force-unsafe-io >"$rootfs/etc/dpkg/dpkg.cfg.d/unsafe-io"
+    cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
+    enter "$rootfs" sh "$here/install-wine.sh" >>"$dir/build.log" 2>&1
+    log "$platform: $(enter "$rootfs" wine --version) installed after $(($(date +%s) - began)) s"
+    enter "$rootfs" env HOME=/root WINEPREFIX=/root/prefix WINEDEBUG=-all \
+        sh "$work_tree/tools/wine-prefix.sh" >>"$dir/build.log" 2>&1
+    log "$platform: root ready after $(($(date +%s) - began)) s"
+}
+
+build() {
+    [ -f "$dir/ready" ] && return 0
+    mkdir -p "$roots"
+    # One build of a root at a time; whoever waited finds it ready.
+    exec 9>"$dir.lock"
+    flock 9
+    [ -f "$dir/ready" ] && return 0
+    trap 'log "making the $platform root failed; the end of its log ($dir/build.log):"
+          tail -20 "$dir/build.log" >&2' EXIT
+    make_root
+    trap - EXIT
+    touch "$dir/ready"
+    # Roots of an earlier recipe.
+    for old in "$roots/$platform"-*; do
+        case $old in "$dir" | "$dir.lock") ;; *) rm -rf --one-file-system "$old" ;; esac
+    done
+}
+
+case $command in
+build) build ;;
+prefix) echo "$rootfs/root/prefix" ;;
+run)
+    [ -f "$dir/ready" ] || { echo "root.sh: the $platform root is not made yet (root.sh build $platform)" >&2; exit 1; }
+    enter "$rootfs" "$@"
+    ;;
+*)
+    echo "usage: root.sh build|prefix|run PLATFORM [CMD...]" >&2
+    exit 2
+    ;;
+esac
