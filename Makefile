@@ -5,6 +5,7 @@ I686 := build/i686
 X64 := build/x86_64
 DIST := $(CURDIR)/build/dist
 JOBS ?= 2
+MAKEFLAGS += --no-print-directory
 # CMake's configure lines say only what it found; its errors still show.
 QUIET_CONFIGURE := >/dev/null
 # The toolchain is named when a tree is first made; CMake keeps it.

@@ -24,15 +24,16 @@ CBeckyStatusWindow* CBeckyMainWindow::GetStatusWindow()
         if (HWND statusBar = FindWindowExA(m_hWnd, nullptr, "msctls_statusbar32", nullptr))
             m_statusWindow.reset(new (std::nothrow) CBeckyStatusWindow(statusBar));
     }
-    return dynamic_cast<CBeckyStatusWindow*>(m_statusWindow.get());
+    return m_statusWindow.get();
 }
 
 void CBeckyMainWindow::PumpPaintMessages()
 {
     CBeckyStatusWindow* statusWindow = GetStatusWindow();
-    std::string text = statusWindow ? statusWindow->GetWindowText() : std::string();
+    CText text = statusWindow ? statusWindow->GetWindowText() : CText();
     CWindow::PumpPaintMessages();
-    if (statusWindow)
+    // A text there was no room to read is left as the repaints left it.
+    if (statusWindow && !text.Failed())
         statusWindow->SetWindowText(text);
 }
 

@@ -15,7 +15,8 @@ public:
     // The plain pump, with the status bar's text kept across it.
     void PumpPaintMessages() override;
 
-    std::unique_ptr<CWindow> m_statusWindow;
+    // Held as what it always is, so that no run-time type test is needed to hand it out.
+    std::unique_ptr<CBeckyStatusWindow> m_statusWindow;
 };
 
 // The host's main window, asked of the host until it reports one, then kept.

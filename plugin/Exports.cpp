@@ -1,17 +1,17 @@
 #include "plugin/Exports.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "PluginIdentity.h"
 #include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
-#include "plugin/Switches.h"
+#include "ui/ending/SetupDlg.h"
 
 namespace {
 
 void CopyText(char* field, const char* text)
 {
-    std::memcpy(field, text, std::strlen(text) + 1);
+    memcpy(field, text, strlen(text) + 1);
 }
 
 // Edits the switches over the host's main window; only OK changes and saves them.
@@ -21,12 +21,10 @@ void RunSetup()
     if (!main)
         return;
     CSetupDlg dialog;
-    for (const CSwitch& item : kSwitches)
-        dialog.*item.choice = g_endingInfo.*item.setting;
+    dialog.CopyFrom(g_endingInfo);
     if (dialog.DoModal(main) != 1)
         return;
-    for (const CSwitch& item : kSwitches)
-        g_endingInfo.*item.setting = dialog.*item.choice;
+    dialog.CopyTo(g_endingInfo);
     g_endingInfo.Save();
 }
 
@@ -34,20 +32,13 @@ void RunSetup()
 
 extern "C" int WINAPI BKC_OnExit()
 {
-    // Nothing may be thrown back into the host.
-    try {
-        RunExitSequence();
-    } catch (...) {
-    }
+    RunExitSequence();
     return 0;
 }
 
 extern "C" int WINAPI BKC_OnPlugInSetup(LONG)
 {
-    try {
-        RunSetup();
-    } catch (...) {
-    }
+    RunSetup();
     return 1;
 }
 

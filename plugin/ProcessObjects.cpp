@@ -12,10 +12,10 @@ std::unique_ptr<CEndingIcon> g_endingIcon;
 std::unique_ptr<CEndingDlg> g_endingDlg;
 std::unique_ptr<CHostApiTable> g_hostApi;
 
-const std::string CUiGothicDialog::s_triggerFace =
+const CText CUiGothicDialog::s_triggerFace =
     "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
-const std::string CUiGothicDialog::s_controlsFace = "MS UI Gothic";
+const CText CUiGothicDialog::s_controlsFace = "MS UI Gothic";
 
 CWindow::CRegistry CWindow::s_windowRegistry;
 // Destroyed first: each made wrapper leaves the registry as it goes.
-std::vector<std::unique_ptr<CWindow>> CWindow::s_madeWindows;
+CWindow::CMadeWindows CWindow::s_madeWindows;

@@ -11,6 +11,10 @@ public:
     int Save() override;
     virtual void SetDefaults();
 
+    // Saves the switches; true only when every write succeeded and the file then holds each
+    // switch as written.
+    bool SaveConfirmed();
+
     int EndingDialog = 0;
     int EndingDialogTopMost = 0;
     int EndingIcon = 0;
@@ -18,4 +22,5 @@ public:
     int HideBecky = 0;
 };
 
+// Defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
 extern CEndingInfo g_endingInfo;

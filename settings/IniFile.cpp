@@ -2,25 +2,26 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "settings/Paths.h"
 
-// With no path the profile functions would fall back to WIN.INI: read defaults, write nothing.
+// With no path (none known, or its text could not be made) the profile functions would fall
+// back to WIN.INI: read defaults, write nothing.
 
-int CIniFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const
+int CIniFile::ReadInt(const char* section, const char* key, int defaultValue) const
 {
-    if (FilePath.empty())
+    if (FilePath.IsEmpty())
         return defaultValue;
-    return static_cast<int>(
-        GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, FilePath.c_str()));
+    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, FilePath.Chars()));
 }
 
-int CIniFile::WriteBool(const std::string& section, const std::string& key, int value) const
+int CIniFile::WriteBool(const char* section, const char* key, int value) const
 {
-    if (FilePath.empty())
+    if (FilePath.IsEmpty())
         return 0;
     EnsureFolder();
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value ? "1" : "0",
-                                      FilePath.c_str());
+    return WritePrivateProfileStringA(section, key, value ? "1" : "0", FilePath.Chars());
 }
 
 bool CIniFile::FileExists() const
@@ -34,11 +35,11 @@ bool CIniFile::EnsureFolder() const
     return CreateFolderChain(parts.drive + parts.folder);
 }
 
-int CAppInfo::LoadFrom(const std::string& otherPath)
+int CAppInfo::LoadFrom(const CText& otherPath)
 {
-    std::string kept = FilePath;
+    CText kept = std::move(FilePath);
     FilePath = otherPath;
     int result = Load();
-    FilePath = kept;
+    FilePath = std::move(kept);
     return result;
 }

@@ -1,5 +1,7 @@
 #include "settings/ModuleInstance.h"
 
+#include <utility>
+
 namespace {
 
 HINSTANCE& InstanceCell()
@@ -20,13 +22,16 @@ HINSTANCE GetModuleInstance()
     return InstanceCell();
 }
 
-bool LoadResourceString(std::string& text, UINT id)
+bool LoadResourceString(CText& text, UINT id)
 {
     char buffer[2048];
     // One less than the buffer declared, so at most 2046 characters arrive.
     int length = LoadStringA(GetModuleInstance(), id, buffer, sizeof(buffer) - 1);
     if (length <= 0)
         return false;
-    text.assign(buffer);
+    CText loaded(buffer);
+    if (loaded.Failed())
+        return false;
+    text = std::move(loaded);
     return true;
 }

@@ -4,7 +4,6 @@
 #include <random>
 #include <sstream>
 
-#include "plugin/Switches.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;
@@ -13,7 +12,7 @@ namespace {
 
 bool IsOwnKeyLine(const std::string& line)
 {
-    for (const CSwitch& item : kSwitches) {
+    for (const CSettingsKey& item : kSettingsKeys) {
         if (line.rfind(std::string(item.key) + "=", 0) == 0)
             return true;
     }
@@ -74,13 +73,13 @@ TEST(BadSettingsFile, SwitchesReadAsThePlatformReadsThem)
     for (const CBadFile& bad : BadFiles()) {
         SCOPED_TRACE(bad.what);
         CEndingInfo info;
-        info.FilePath = temp.Path("Tolvanix.ini");
+        info.FilePath = AsText(temp.Path("Tolvanix.ini"));
         WriteFileText(info.FilePath, bad.text);
         EXPECT_EQ(1, info.Load());
-        for (const CSwitch& item : kSwitches) {
+        for (const CSettingsKey& item : kSettingsKeys) {
             int platform = static_cast<int>(GetPrivateProfileIntA(
-                "Tolvanix", item.key, item.defaultValue, info.FilePath.c_str()));
-            EXPECT_EQ(platform, info.*item.setting) << item.key;
+                "Tolvanix", item.key, item.defaultValue, info.FilePath.Chars()));
+            EXPECT_EQ(platform, info.*item.member) << item.key;
         }
     }
 }
@@ -93,7 +92,7 @@ TEST(BadSettingsFile, SaveWritesOnlyOneOrZeroAndKeepsTheOtherLines)
             continue;  // no lines to keep
         SCOPED_TRACE(bad.what);
         CEndingInfo info;
-        info.FilePath = temp.Path("Tolvanix.ini");
+        info.FilePath = AsText(temp.Path("Tolvanix.ini"));
         WriteFileText(info.FilePath, bad.text);
         info.Load();
         CEndingInfo loaded = info;
@@ -116,8 +115,8 @@ TEST(BadSettingsFile, SaveWritesOnlyOneOrZeroAndKeepsTheOtherLines)
         }
         EXPECT_GE(ownKeys, 5);
         EXPECT_EQ(before, after) << "every other line stays";
-        for (const CSwitch& item : kSwitches)
-            EXPECT_EQ(loaded.*item.setting, info.*item.setting) << "the record keeps its values";
+        for (const CSettingsKey& item : kSettingsKeys)
+            EXPECT_EQ(loaded.*item.member, info.*item.member) << "the record keeps its values";
     }
 }
 
@@ -125,15 +124,15 @@ TEST(BadSettingsFile, RandomBytesStillSaveTheFiveKeys)
 {
     CTempFolder temp;
     CEndingInfo info;
-    info.FilePath = temp.Path("Tolvanix.ini");
+    info.FilePath = AsText(temp.Path("Tolvanix.ini"));
     WriteFileText(info.FilePath, RandomBytes(4096));
     info.Load();
     info.Save();
     CEndingInfo reread;
     reread.FilePath = info.FilePath;
     reread.Load();
-    for (const CSwitch& item : kSwitches)
-        EXPECT_EQ(info.*item.setting != 0, reread.*item.setting) << item.key;
+    for (const CSettingsKey& item : kSettingsKeys)
+        EXPECT_EQ(info.*item.member != 0, reread.*item.member) << item.key;
 }
 
 TEST(UnwritableSettings, FileInTheWayOfTheFolderFailsQuietlyAndIsRetried)
@@ -141,7 +140,7 @@ TEST(UnwritableSettings, FileInTheWayOfTheFolderFailsQuietlyAndIsRetried)
     CTempFolder temp;
     WriteFileText(temp.Path("Plugins"), "not a folder");
     CEndingInfo info;
-    info.FilePath = temp.Path("Plugins\\Tolvanix.ini");
+    info.FilePath = AsText(temp.Path("Plugins\\Tolvanix.ini"));
     info.EndingIcon = 0;
     EXPECT_EQ(1, info.Save());
     EXPECT_EQ(0, info.EndingIcon) << "the record keeps its values";
@@ -156,10 +155,10 @@ TEST(UnwritableSettings, FileHeldByAnotherProgramFailsQuietly)
 {
     CTempFolder temp;
     CEndingInfo info;
-    info.FilePath = temp.Path("Tolvanix.ini");
+    info.FilePath = AsText(temp.Path("Tolvanix.ini"));
     const std::string original = "[Tolvanix]\r\nEndingIcon=1\r\n";
     WriteFileText(info.FilePath, original);
-    HANDLE held = CreateFileA(info.FilePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+    HANDLE held = CreateFileA(info.FilePath.Chars(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                               nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     info.EndingIcon = 0;

@@ -109,7 +109,7 @@ TEST_F(EndingIcon, WithoutLoadableFramesTheThreadEndsInsteadOfSpinning)
 TEST_F(EndingIcon, StillIconStartsNoThread)
 {
     std::unique_ptr<CEndingIcon> icon = Started(m_dialog, 0);
-    EXPECT_TRUE(icon->m_frames.empty());
+    EXPECT_EQ(0u, icon->m_frameCount);
     EXPECT_EQ(m_threads, SettledThreadCount(m_threads));
     icon.reset();
     EXPECT_FALSE(TrayIconExists(m_dialog.m_hWnd, 128));

@@ -7,6 +7,7 @@
 #include "tests/TestSupport.h"
 #include "ui/framework/UiGothicDialog.h"
 
+using testing_support::AsText;
 using testing_support::FontOf;
 
 namespace {
@@ -62,7 +63,7 @@ TEST_F(FontSwitch, JapaneseTemplatesGiveTheirControlsTheUiFontCodePage932)
     for (int templateId : {101, 105}) {
         Open(templateId);
         LOGFONTA dialogFont = FontOf(m_window);
-        EXPECT_STREQ(CUiGothicDialog::s_triggerFace.c_str(), dialogFont.lfFaceName)
+        EXPECT_STREQ(CUiGothicDialog::s_triggerFace.Chars(), dialogFont.lfFaceName)
             << "the dialog keeps its own font";
         std::vector<HWND> controls = Controls();
         EXPECT_EQ(templateId == 101 ? 2u : 10u, controls.size());
@@ -101,11 +102,12 @@ TEST_F(FontSwitch, OnlyTheExactFaceTriggers)
     for (char& c : lower)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     std::vector<HFONT> before = ControlFonts();
-    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(face + "X", "Courier New"));
-    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(lower, "Courier New"));
-    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(face.substr(0, face.size() - 1), "Courier New"));
+    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(AsText(face + "X"), "Courier New"));
+    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(AsText(lower), "Courier New"));
+    EXPECT_EQ(0, m_dialog.ReplaceControlsFontFace(AsText(face.substr(0, face.size() - 1)),
+                                                  "Courier New"));
     EXPECT_EQ(before, ControlFonts());
-    EXPECT_EQ(1, m_dialog.ReplaceControlsFontFace(face, "Courier New"));
+    EXPECT_EQ(1, m_dialog.ReplaceControlsFontFace(AsText(face), "Courier New"));
     EXPECT_STREQ("Courier New", FontOf(Controls().front()).lfFaceName);
 }
 
@@ -115,9 +117,9 @@ TEST_F(FontSwitch, FaceNamesMustFitTheFontRecord)
     const std::string face31(31, 'F');
     const std::string face32(32, 'F');
     HFONT before = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
-    EXPECT_EQ(0, m_dialog.SetControlsFontFace(face32));
+    EXPECT_EQ(0, m_dialog.SetControlsFontFace(AsText(face32)));
     EXPECT_EQ(before, reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0)));
-    EXPECT_EQ(1, m_dialog.SetControlsFontFace(face31));
+    EXPECT_EQ(1, m_dialog.SetControlsFontFace(AsText(face31)));
     for (HWND control : Controls())
         EXPECT_EQ(face31, FontOf(control).lfFaceName);
 }

@@ -4,6 +4,7 @@
 #include "settings/ModuleInstance.h"
 #include "tests/TestSupport.h"
 
+using testing_support::AsText;
 using testing_support::CTempFolder;
 using testing_support::ReadFileText;
 using testing_support::WriteFileText;
@@ -20,7 +21,7 @@ public:
     }
     int Save() override { return 1; }
 
-    std::string loadedFrom;
+    CText loadedFrom;
 };
 
 const UINT kLongStringId = 100;
@@ -31,7 +32,7 @@ TEST(IniFile, WriteBoolWritesOnlyOneOrZero)
 {
     CTempFolder temp;
     CIniFile ini;
-    ini.FilePath = temp.Path("sub\\dir\\test.ini");
+    ini.FilePath = AsText(temp.Path("sub\\dir\\test.ini"));
     EXPECT_NE(0, ini.WriteBool("S", "Five", 5)) << "the folder is made on demand";
     EXPECT_NE(0, ini.WriteBool("S", "MinusOne", -1));
     EXPECT_NE(0, ini.WriteBool("S", "Zero", 0));
@@ -43,7 +44,7 @@ TEST(IniFile, ReadIntFollowsThePlatformRule)
 {
     CTempFolder temp;
     CIniFile ini;
-    ini.FilePath = temp.Path("test.ini");
+    ini.FilePath = AsText(temp.Path("test.ini"));
     WriteFileText(ini.FilePath, "[s]\r\ntwo=2\r\nspaced= 7 \r\nword=yes\r\nempty=\r\n");
     EXPECT_EQ(2, ini.ReadInt("S", "TWO", 9)) << "names compare without case";
     EXPECT_EQ(7, ini.ReadInt("s", "spaced", 9));
@@ -72,7 +73,7 @@ TEST(AppInfo, LoadFromKeepsFilePath)
 TEST(LoadResourceString, LeavesTheTextAloneWhenThereIsNoString)
 {
     SetModuleInstance(GetModuleHandleA(nullptr));
-    std::string text = "kept";
+    CText text = "kept";
     EXPECT_FALSE(LoadResourceString(text, 4242));
     EXPECT_EQ("kept", text);
 }
@@ -80,8 +81,8 @@ TEST(LoadResourceString, LeavesTheTextAloneWhenThereIsNoString)
 TEST(LoadResourceString, CutsLongStringsTo2046Characters)
 {
     SetModuleInstance(GetModuleHandleA(nullptr));
-    std::string text;
+    CText text;
     ASSERT_TRUE(LoadResourceString(text, kLongStringId));
-    EXPECT_EQ(2046u, text.size());
+    EXPECT_EQ(2046u, text.Length());
     EXPECT_EQ(std::string(2046, 'x'), text);
 }

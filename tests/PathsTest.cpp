@@ -3,6 +3,7 @@
 #include "settings/Paths.h"
 #include "tests/TestSupport.h"
 
+using testing_support::AsText;
 using testing_support::CTempFolder;
 using testing_support::FolderExists;
 using testing_support::WriteFileText;
@@ -12,7 +13,7 @@ namespace {
 void ExpectParts(const std::string& path, const char* drive, const char* folder,
                  const char* title, const char* extension)
 {
-    CPathParts parts = SplitPath(path);
+    CPathParts parts = SplitPath(AsText(path));
     EXPECT_EQ(drive, parts.drive) << "drive of " << path;
     EXPECT_EQ(folder, parts.folder) << "folder of " << path;
     EXPECT_EQ(title, parts.title) << "title of " << path;
@@ -34,8 +35,8 @@ TEST(SplitPath, GivesDriveFolderTitleAndExtension)
 TEST(SplitPath, CutsLongPartsTo255Bytes)
 {
     std::string longTitle(300, 'x');
-    CPathParts parts = SplitPath("C:\\" + longTitle + ".ext");
-    EXPECT_EQ(255u, parts.title.size());
+    CPathParts parts = SplitPath(AsText("C:\\" + longTitle + ".ext"));
+    EXPECT_EQ(255u, parts.title.Length());
     EXPECT_EQ(".ext", parts.extension);
 }
 
@@ -54,25 +55,25 @@ TEST(FileExists, IsTrueForFilesOnly)
 {
     CTempFolder temp;
     WriteFileText(temp.Path("file.txt"), "x");
-    EXPECT_TRUE(FileExists(temp.Path("file.txt")));
-    EXPECT_FALSE(FileExists(temp.Path())) << "a folder is not a file";
+    EXPECT_TRUE(FileExists(AsText(temp.Path("file.txt"))));
+    EXPECT_FALSE(FileExists(AsText(temp.Path()))) << "a folder is not a file";
     EXPECT_FALSE(FileExists(""));
-    EXPECT_FALSE(FileExists(temp.Path("missing.txt")));
+    EXPECT_FALSE(FileExists(AsText(temp.Path("missing.txt"))));
 }
 
 TEST(CreateFolderChain, CreatesMissingLevels)
 {
     CTempFolder temp;
-    EXPECT_TRUE(CreateFolderChain(temp.Path("one\\two\\")));
+    EXPECT_TRUE(CreateFolderChain(AsText(temp.Path("one\\two\\"))));
     EXPECT_TRUE(FolderExists(temp.Path("one\\two")));
 }
 
 TEST(CreateFolderChain, AcceptsWhatIsAlreadyThere)
 {
     CTempFolder temp;
-    EXPECT_TRUE(CreateFolderChain(temp.Path()));
+    EXPECT_TRUE(CreateFolderChain(AsText(temp.Path())));
     WriteFileText(temp.Path("taken"), "x");
-    EXPECT_TRUE(CreateFolderChain(temp.Path("taken"))) << "a file of that name counts";
+    EXPECT_TRUE(CreateFolderChain(AsText(temp.Path("taken")))) << "a file of that name counts";
     EXPECT_FALSE(FolderExists(temp.Path("taken")));
 }
 
@@ -80,6 +81,6 @@ TEST(CreateFolderChain, FailsWithoutEndlessRecursion)
 {
     CTempFolder temp;
     EXPECT_FALSE(CreateFolderChain("Q:\\no\\such\\drive\\"));
-    EXPECT_FALSE(CreateFolderChain(temp.Path("a/b/"))) << "a text ending in a slash";
+    EXPECT_FALSE(CreateFolderChain(AsText(temp.Path("a/b/")))) << "a text ending in a slash";
     EXPECT_FALSE(CreateFolderChain(""));
 }

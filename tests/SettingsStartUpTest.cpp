@@ -31,7 +31,7 @@ protected:
         if (m_module)
             FreeLibrary(m_module);
         standin::SetDataFolder("C:\\");
-        g_endingInfo.FilePath.clear();
+        g_endingInfo.FilePath.Clear();
         g_endingInfo.SetDefaults();
     }
 
@@ -50,7 +50,7 @@ protected:
     void RunStartUp(const char* dataFolder)
     {
         standin::SetDataFolder(dataFolder);
-        g_endingInfo.FilePath.clear();
+        g_endingInfo.FilePath.Clear();
         g_endingInfo.SetDefaults();
         ASSERT_EQ(1, BindHostApi());
         StartUpSettings();
@@ -160,7 +160,7 @@ TEST_F(SettingsStartUp, NoOrEmptyDataFolderPlacesNoFileAnywhere)
     for (const char* dataFolder : {static_cast<const char*>(nullptr), ""}) {
         SCOPED_TRACE(dataFolder ? "empty data folder" : "no data folder");
         RunStartUp(dataFolder);
-        EXPECT_TRUE(g_endingInfo.FilePath.empty()) << g_endingInfo.FilePath;
+        EXPECT_TRUE(g_endingInfo.FilePath.IsEmpty()) << g_endingInfo.FilePath;
         EXPECT_EQ(kDefaults, Switches());
         EXPECT_TRUE(IsFile(m_temp.Path("tools\\Tolvanix.ini"))) << "not carried over";
         g_endingInfo.Save();
@@ -177,7 +177,7 @@ TEST_F(SettingsStartUp, OverlongModulePathKeepsTheDefaults)
     if (!PlaceModule("\\\\?\\" + folder, std::string(40, 'm') + ".dll"))
         GTEST_SKIP() << "this system cannot load a module from a path that long";
     RunStartUp(m_temp.Path("data\\").c_str());
-    EXPECT_TRUE(g_endingInfo.FilePath.empty()) << g_endingInfo.FilePath;
+    EXPECT_TRUE(g_endingInfo.FilePath.IsEmpty()) << g_endingInfo.FilePath;
     EXPECT_EQ(kDefaults, Switches());
     EXPECT_FALSE(FolderExists(m_temp.Path("data\\Plugins")));
 }

@@ -95,9 +95,9 @@ TEST_F(Tasktray, TipsAreCutToTheShellsField)
 {
     CTasktray tray;
     const std::string exact(63, 'a');
-    tray.SetTip(exact);
+    tray.SetTip(AsText(exact));
     EXPECT_EQ(exact, tray.m_notifyIconData.szTip);
-    tray.SetTip(std::string(200, 'b'));
+    tray.SetTip(AsText(std::string(200, 'b')));
     EXPECT_EQ(std::string(63, 'b'), tray.m_notifyIconData.szTip);
     tray.SetTip("");
     EXPECT_STREQ("", tray.m_notifyIconData.szTip);
@@ -110,9 +110,9 @@ TEST_F(Tasktray, TipIsNotCutInsideATwoByteCharacterCodePage932)
         GTEST_SKIP() << "needs the ANSI code page 932";
     CTasktray tray;
     // 62 single bytes, then a two-byte character that would end at byte 64.
-    tray.SetTip(std::string(62, 'a') + "\x95\x5C" + "tail");
+    tray.SetTip(AsText(std::string(62, 'a') + "\x95\x5C" + "tail"));
     EXPECT_EQ(std::string(62, 'a'), tray.m_notifyIconData.szTip);
-    tray.SetTip(std::string(61, 'a') + "\x95\x5C" + "tail");
+    tray.SetTip(AsText(std::string(61, 'a') + "\x95\x5C" + "tail"));
     EXPECT_EQ(std::string(61, 'a') + "\x95\x5C", tray.m_notifyIconData.szTip);
 }
 

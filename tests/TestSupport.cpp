@@ -5,6 +5,16 @@
 #include <fstream>
 #include <sstream>
 
+std::ostream& operator<<(std::ostream& out, const CText& text)
+{
+    return out << '"' << text.Chars() << '"' << (text.Failed() ? " (failed)" : "");
+}
+
+bool operator==(const std::string& expected, const CText& actual)
+{
+    return expected == testing_support::AsString(actual);
+}
+
 namespace testing_support {
 
 namespace {
@@ -54,13 +64,22 @@ std::string CTempFolder::Path(const std::string& relative) const
     return m_path + relative;
 }
 
+const CSettingsKey kSettingsKeys[5] = {
+    {"EndingDialog", 1, &CEndingInfo::EndingDialog},
+    {"EndingDialogTopMost", 0, &CEndingInfo::EndingDialogTopMost},
+    {"EndingIcon", 1, &CEndingInfo::EndingIcon},
+    {"EndingIconAnimation", 1, &CEndingInfo::EndingIconAnimation},
+    {"HideBecky", 1, &CEndingInfo::HideBecky},
+};
+
 std::string SettingsFileText(const CSwitchValues& values)
 {
-    return "[Tolvanix]\r\nEndingDialog=" + std::to_string(values.dialog) +
-           "\r\nEndingDialogTopMost=" + std::to_string(values.topMost) +
-           "\r\nEndingIcon=" + std::to_string(values.icon) +
-           "\r\nEndingIconAnimation=" + std::to_string(values.animation) +
-           "\r\nHideBecky=" + std::to_string(values.hide) + "\r\n";
+    const int inOrder[] = {values.dialog, values.topMost, values.icon, values.animation,
+                           values.hide};
+    std::string text = "[Tolvanix]\r\n";
+    for (int at = 0; at < 5; ++at)
+        text += std::string(kSettingsKeys[at].key) + "=" + std::to_string(inOrder[at]) + "\r\n";
+    return text;
 }
 
 std::string ReadFileText(const std::string& path)

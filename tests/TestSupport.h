@@ -3,9 +3,35 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
+#include "settings/EndingInfo.h"
+#include "settings/Text.h"
+
+// The plug-in's texts in the tests' checks and messages (found beside the class).
+std::ostream& operator<<(std::ostream& out, const CText& text);
+bool operator==(const std::string& expected, const CText& actual);
+inline bool operator==(const CText& actual, const std::string& expected)
+{
+    return expected == actual;
+}
+inline bool operator==(const char* expected, const CText& actual)
+{
+    return std::string(expected) == actual;
+}
+
 namespace testing_support {
+
+// The plug-in's texts beside the tests' own.
+inline CText AsText(const std::string& text)
+{
+    return CText(text.data(), text.size());
+}
+inline std::string AsString(const CText& text)
+{
+    return std::string(text.Chars(), text.Length());
+}
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class CTempFolder {
@@ -22,6 +48,15 @@ private:
     std::string m_path;
 };
 
+// The settings file's five keys as a user finds them, in the file's order, with their defaults
+// and the settings record's members.
+struct CSettingsKey {
+    const char* key;
+    int defaultValue;
+    int CEndingInfo::*member;
+};
+extern const CSettingsKey kSettingsKeys[5];
+
 // The five switches as a settings file holds them, in the file's order.
 struct CSwitchValues {
     int dialog, topMost, icon, animation, hide;
@@ -32,6 +67,14 @@ std::string SettingsFileText(const CSwitchValues& values = kDefaultSwitches);
 
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
+inline std::string ReadFileText(const CText& path)
+{
+    return ReadFileText(AsString(path));
+}
+inline void WriteFileText(const CText& path, const std::string& text)
+{
+    WriteFileText(AsString(path), text);
+}
 bool FolderExists(const std::string& path);
 bool IsFile(const std::string& path);
 void MakeFolders(const std::string& path);

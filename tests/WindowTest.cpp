@@ -143,12 +143,12 @@ TEST(WindowRegistry, FromHandleMakesOneWrapperPerHandle)
 {
     CTestWindow window;
     EXPECT_EQ(nullptr, CWindow::FromHandle(nullptr));
-    size_t made = CWindow::s_madeWindows.size();
+    size_t made = CWindow::s_madeWindows.Count();
     CWindow* first = CWindow::FromHandle(window.Handle());
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(first, CWindow::FromHandle(window.Handle()));
     EXPECT_EQ(first, CWindow::Lookup(window.Handle()));
-    EXPECT_EQ(made + 1, CWindow::s_madeWindows.size());
+    EXPECT_EQ(made + 1, CWindow::s_madeWindows.Count());
 }
 
 TEST(WindowRegistry, AttachConstructorCopiesWithoutRegistering)

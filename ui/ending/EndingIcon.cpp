@@ -1,15 +1,13 @@
 #include "ui/ending/EndingIcon.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
 #include "ui/ending/EndingDlg.h"
 
 namespace {
 
-const int kMovingFrames[] = {IDI_FRAME_2, IDI_FRAME_3, IDI_FRAME_4, IDI_FRAME_5};
+const int kMovingFrames[CEndingIcon::kFrameCount - 1] = {IDI_FRAME_2, IDI_FRAME_3, IDI_FRAME_4,
+                                                          IDI_FRAME_5};
 // The longest the process end waits for the system to have ended the animation thread.
 const DWORD kThreadEndingWaitMs = 500;
 
@@ -42,14 +40,12 @@ int CEndingIcon::Start(const CEndingDlg& dialog)
     m_ownsIcon = 0;
     HICON still = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(IDI_FRAME_STILL));
     if (m_animation) {
-        // Every frame's place is made here, where a failure reaches the export's guard: the
-        // thread allocates nothing.
-        m_frames.assign(1 + std::size(kMovingFrames), nullptr);
-        m_frames.front() = still;
+        m_frames[0] = still;
+        m_frameCount = kFrameCount;
     }
     SetIcon(still);
     SetCallbackMessage(WM_USER);
-    std::string tip;
+    CText tip;
     LoadResourceString(tip, IDS_TRAY_TIP);
     SetTip(tip);
     int added = Notify();
@@ -86,10 +82,10 @@ void CEndingIcon::Stop()
         }
         m_thread.reset();
     }
-    for (HICON& frame : m_frames) {
-        if (frame)
-            DestroyIcon(frame);
-        frame = nullptr;
+    for (size_t at = 0; at < m_frameCount; ++at) {
+        if (m_frames[at])
+            DestroyIcon(m_frames[at]);
+        m_frames[at] = nullptr;
     }
     Delete();
 }
@@ -126,16 +122,16 @@ void CEndingIcon::Animate()
     if (!WaitedOutPause())
         return;
     LoadMovingFrames();
-    if (std::none_of(m_frames.begin(), m_frames.end(), [](HICON frame) { return frame; }))
+    if (!HasAFrame())
         return;
-    const bool swingBack = s_swingBack && m_frames.size() >= 3;
+    const bool swingBack = s_swingBack && m_frameCount >= 3;
     for (size_t first = 1;; first = 0) {
-        for (size_t at = first; at < m_frames.size(); ++at) {
+        for (size_t at = first; at < m_frameCount; ++at) {
             if (!ShowFrame(m_frames[at]))
                 return;
         }
         if (swingBack) {
-            for (size_t at = m_frames.size() - 2; at >= 1; --at) {
+            for (size_t at = m_frameCount - 2; at >= 1; --at) {
                 if (!ShowFrame(m_frames[at]))
                     return;
             }
@@ -146,8 +142,17 @@ void CEndingIcon::Animate()
 void CEndingIcon::LoadMovingFrames()
 {
     CInsideCall inside(m_threadInCall);
-    for (size_t at = 0; at < std::size(kMovingFrames); ++at)
+    for (size_t at = 0; at + 1 < kFrameCount; ++at)
         m_frames[1 + at] = LoadIconA(GetModuleInstance(), MAKEINTRESOURCEA(kMovingFrames[at]));
+}
+
+bool CEndingIcon::HasAFrame() const
+{
+    for (size_t at = 0; at < m_frameCount; ++at) {
+        if (m_frames[at])
+            return true;
+    }
+    return false;
 }
 
 bool CEndingIcon::ShowFrame(HICON frame)

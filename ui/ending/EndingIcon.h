@@ -1,9 +1,7 @@
 #pragma once
 
-#include <vector>
-
-#include "ui/ending/Tasktray.h"
 #include "settings/OwnedHandle.h"
+#include "ui/ending/Tasktray.h"
 
 class CEndingDlg;
 
@@ -28,9 +26,13 @@ public:
     // with the process.
     void LeaveToTheProcess();
 
+    static const size_t kFrameCount = 5;
+
     UINT m_id;
-    // The still frame, then the moving ones, which the animation thread loads.
-    std::vector<HICON> m_frames;
+    // The still frame, then the moving ones, which the animation thread loads: the first
+    // m_frameCount places, none before Start, all five with animation on.
+    HICON m_frames[kFrameCount] = {};
+    size_t m_frameCount = 0;
     int m_animation;
 
     static const DWORD s_frameInterval = 110;
@@ -42,6 +44,8 @@ private:
     void Animate();
     // Loads the moving frames into the places Start made for them.
     void LoadMovingFrames();
+    // Whether a frame could be loaded at all; without one, the thread would spin.
+    bool HasAFrame() const;
     // Shows one frame and waits out its pause; false once the icon has been told to stop.
     bool ShowFrame(HICON frame);
     // False when the pause was cut short by a stop.

@@ -1,9 +1,25 @@
 #include "ui/ending/SetupDlg.h"
 
-#include "plugin/Switches.h"
+#include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
 
 namespace {
+
+// Where each switch is held in the settings record and in this dialog, and the check box that
+// shows it, in the order in which the boxes are set and read.
+struct CSwitchBox {
+    int CEndingInfo::*setting;
+    int CSetupDlg::*choice;
+    int checkBox;
+};
+
+const CSwitchBox kSwitchBoxes[] = {
+    {&CEndingInfo::EndingDialog, &CSetupDlg::m_endingDialog, IDC_DIALOG},
+    {&CEndingInfo::EndingDialogTopMost, &CSetupDlg::m_endingDialogTopMost, IDC_TOP_MOST},
+    {&CEndingInfo::EndingIcon, &CSetupDlg::m_endingIcon, IDC_TASKTRAY_ICON},
+    {&CEndingInfo::EndingIconAnimation, &CSetupDlg::m_endingIconAnimation, IDC_ANIMATION},
+    {&CEndingInfo::HideBecky, &CSetupDlg::m_hideBecky, IDC_HIDE_BECKY},
+};
 
 HICON LoadPluginIcon(int size)
 {
@@ -22,8 +38,20 @@ CSetupDlg::~CSetupDlg() = default;
 
 void CSetupDlg::SetDefaults()
 {
-    for (const CSwitch& item : kSwitches)
-        this->*item.choice = item.defaultValue;
+    // The defaults are the settings record's own, which it is made with.
+    CopyFrom(CEndingInfo());
+}
+
+void CSetupDlg::CopyFrom(const CEndingInfo& settings)
+{
+    for (const CSwitchBox& item : kSwitchBoxes)
+        this->*item.choice = settings.*item.setting;
+}
+
+void CSetupDlg::CopyTo(CEndingInfo& settings) const
+{
+    for (const CSwitchBox& item : kSwitchBoxes)
+        settings.*item.setting = this->*item.choice;
 }
 
 INT_PTR CSetupDlg::DoModal(CWindow* parent)
@@ -42,7 +70,7 @@ int CSetupDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
     m_bigIcon.reset(LoadPluginIcon(32));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
-    for (const CSwitch& item : kSwitches)
+    for (const CSwitchBox& item : kSwitchBoxes)
         SetChecked(item.checkBox, this->*item.choice);
     UpdateControls();
     CUiGothicDialog::OnInitDialog();
@@ -52,11 +80,9 @@ int CSetupDlg::OnInitDialog()
 void CSetupDlg::UpdateControls()
 {
     m_endingDialog = IsChecked(IDC_DIALOG);
-    if (CWindow* topMost = GetDlgItem(IDC_TOP_MOST))
-        topMost->EnableWindow(m_endingDialog);
+    Box(IDC_TOP_MOST).EnableWindow(m_endingDialog);
     m_endingIcon = IsChecked(IDC_TASKTRAY_ICON);
-    if (CWindow* animation = GetDlgItem(IDC_ANIMATION))
-        animation->EnableWindow(m_endingIcon);
+    Box(IDC_ANIMATION).EnableWindow(m_endingIcon);
 }
 
 int CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -71,20 +97,29 @@ int CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 
 int CSetupDlg::OnOK()
 {
-    for (const CSwitch& item : kSwitches)
+    for (const CSwitchBox& item : kSwitchBoxes)
         this->*item.choice = IsChecked(item.checkBox);
     return CUiGothicDialog::OnOK();
 }
 
-int CSetupDlg::IsChecked(int id)
+CWindow& CSetupDlg::Box(int id)
 {
     CWindow* box = GetDlgItem(id);
-    return box && box->SendMessage(BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    if (box)
+        return *box;
+    // Without room for the dialog's own wrapper, a view of the box does the same: a box not set
+    // or read would save a switch the user never changed.
+    m_boxView.m_hWnd = ::GetDlgItem(m_hWnd, id);
+    return m_boxView;
+}
+
+int CSetupDlg::IsChecked(int id)
+{
+    return Box(id).SendMessage(BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 void CSetupDlg::SetChecked(int id, int checked)
 {
     // Any non-zero switch is on; a 2 read from the file must not become "indeterminate".
-    if (CWindow* box = GetDlgItem(id))
-        box->SendMessage(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Box(id).SendMessage(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }

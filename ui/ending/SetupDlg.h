@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/EndingInfo.h"
 #include "settings/OwnedHandle.h"
 #include "ui/framework/UiGothicDialog.h"
 
@@ -20,6 +21,10 @@ public:
     // Enables each dependent box only while its master box is ticked.
     void UpdateControls();
 
+    // The switches from the settings record into the dialog's members, and back.
+    void CopyFrom(const CEndingInfo& settings);
+    void CopyTo(CEndingInfo& settings) const;
+
     int m_endingDialog = 0;
     int m_endingDialogTopMost = 0;
     int m_endingIcon = 0;
@@ -27,9 +32,12 @@ public:
     int m_hideBecky = 0;
 
 private:
+    // The check box's wrapper, valid until the next call.
+    CWindow& Box(int id);
     int IsChecked(int id);
     void SetChecked(int id, int checked);
 
+    CWindow m_boxView;
     CIconHandle m_smallIcon;
     CIconHandle m_bigIcon;
 };

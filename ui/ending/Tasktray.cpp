@@ -1,6 +1,6 @@
 #include "ui/ending/Tasktray.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "settings/AnsiText.h"
 #include "ui/framework/Window.h"
@@ -18,7 +18,7 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the 32-bit shell record is 88 byte
 NOTIFYICONDATAA FreshRecord()
 {
     NOTIFYICONDATAA record;
-    std::memset(&record, 0, sizeof(record));
+    memset(&record, 0, sizeof(record));
     record.cbSize = kRecordSize;
     return record;
 }
@@ -56,10 +56,10 @@ void CTasktray::SetCallbackMessage(UINT message)
     m_notifyIconData.uFlags |= NIF_MESSAGE;
 }
 
-void CTasktray::SetTip(const std::string& text)
+void CTasktray::SetTip(const CText& text)
 {
     const size_t length = FittingLength(text, kTipBytes - 1);
-    std::memcpy(m_notifyIconData.szTip, text.data(), length);
+    memcpy(m_notifyIconData.szTip, text.Chars(), length);
     m_notifyIconData.szTip[length] = '\0';
     m_notifyIconData.uFlags |= NIF_TIP;
 }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include "settings/Text.h"
 
 class CWindow;
 
@@ -20,7 +20,7 @@ public:
     void SetIcon(HICON icon);
     void SetCallbackMessage(UINT message);
     // Cut to the shell's 63 bytes, never inside a two-byte character.
-    void SetTip(const std::string& text);
+    void SetTip(const CText& text);
     // Adds the icon, or modifies it once added.
     int Notify();
     int Delete();

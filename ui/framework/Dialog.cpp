@@ -1,6 +1,7 @@
 #include "ui/framework/Dialog.h"
 
-#include <cstring>
+#include <string.h>
+
 #include <new>
 
 #include "settings/ModuleInstance.h"
@@ -27,9 +28,14 @@ BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font)
 
 CDialog::CDialog() : m_parent(nullptr), m_templateId(0), m_savedFocus(nullptr)
 {
+    m_asDialog = this;
 }
 
-CDialog::~CDialog() = default;
+CDialog::~CDialog()
+{
+    for (size_t at = 0; at < m_controls.Count(); ++at)
+        delete m_controls[at];
+}
 
 int CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -99,24 +105,20 @@ INT_PTR CDialog::RunModal()
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Nothing may be thrown back into the system's dialog code.
-    try {
-        if (message == WM_NCDESTROY)
-            ReleaseControlsFont(window);
-        CDialog* dialog = dynamic_cast<CDialog*>(Lookup(window));
-        if (!dialog && message == WM_INITDIALOG && lParam) {
-            dialog = reinterpret_cast<CDialog*>(lParam);
-            dialog->m_hWnd = window;
-            dialog->Register();
-        }
-        if (dialog && message == WM_INITDIALOG) {
-            if (int result = dialog->OnInitDialog())
-                return result;
-        }
-        return RouteMessage(window, message, wParam, lParam);
-    } catch (...) {
-        return 0;
+    if (message == WM_NCDESTROY)
+        ReleaseControlsFont(window);
+    CWindow* registered = Lookup(window);
+    CDialog* dialog = registered ? registered->AsDialog() : nullptr;
+    if (!dialog && message == WM_INITDIALOG && lParam) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->m_hWnd = window;
+        dialog->Register();
     }
+    if (dialog && message == WM_INITDIALOG) {
+        if (int result = dialog->OnInitDialog())
+            return result;
+    }
+    return RouteMessage(window, message, wParam, lParam);
 }
 
 CWindow* CDialog::GetDlgItem(int id)
@@ -124,10 +126,16 @@ CWindow* CDialog::GetDlgItem(int id)
     HWND control = ::GetDlgItem(m_hWnd, id);
     if (!control)
         return nullptr;
-    std::unique_ptr<CWindow>& wrapper = m_controls[control];
-    if (!wrapper)
-        wrapper.reset(new CWindow(control));
-    return wrapper.get();
+    for (size_t at = 0; at < m_controls.Count(); ++at) {
+        if (m_controls[at]->m_hWnd == control)
+            return m_controls[at];
+    }
+    CWindow* wrapper = new (std::nothrow) CWindow(control);
+    if (wrapper && !m_controls.Append(wrapper)) {
+        delete wrapper;
+        wrapper = nullptr;
+    }
+    return wrapper;
 }
 
 bool CDialog::GetFontRecord(LOGFONTA& font)
@@ -136,14 +144,14 @@ bool CDialog::GetFontRecord(LOGFONTA& font)
     return GetObjectA(dialogFont, sizeof(font), &font) != 0;
 }
 
-int CDialog::SetControlsFontFace(const std::string& faceName)
+int CDialog::SetControlsFontFace(const CText& faceName)
 {
     LOGFONTA font;
     if (!GetFontRecord(font))
         return 0;
-    if (faceName.size() >= sizeof(font.lfFaceName))
+    if (faceName.Length() >= sizeof(font.lfFaceName))
         return 0;
-    std::memcpy(font.lfFaceName, faceName.c_str(), faceName.size() + 1);
+    memcpy(font.lfFaceName, faceName.Chars(), faceName.Length() + 1);
     HFONT controlsFont = CreateFontIndirectA(&font);
     if (!controlsFont)
         return 0;

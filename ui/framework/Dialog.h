@@ -28,9 +28,10 @@ public:
     // The dialog's own font (WM_GETFONT) as a record; false when it has none.
     bool GetFontRecord(LOGFONTA& font);
     // Puts a copy of the dialog's font with another face on every descendant window.
-    int SetControlsFontFace(const std::string& faceName);
+    int SetControlsFontFace(const CText& faceName);
 
-    std::map<HWND, std::unique_ptr<CWindow>> m_controls;
+    // The control wrappers, owned; each is found by its window handle.
+    CPlainList<CWindow*> m_controls;
     CWindow* m_parent;
     WORD m_templateId;
     HWND m_savedFocus;

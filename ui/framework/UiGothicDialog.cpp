@@ -6,11 +6,11 @@ int CUiGothicDialog::OnInitDialog()
     return CDialog::OnInitDialog();
 }
 
-int CUiGothicDialog::ReplaceControlsFontFace(const std::string& matchFace,
-                                             const std::string& newFace)
+int CUiGothicDialog::ReplaceControlsFontFace(const CText& matchFace, const CText& newFace)
 {
     LOGFONTA font;
-    if (!GetFontRecord(font) || matchFace != font.lfFaceName)
+    // A face there was no room for matches nothing.
+    if (!GetFontRecord(font) || matchFace.IsEmpty() || matchFace != CText(font.lfFaceName))
         return 0;
     return SetControlsFontFace(newFace);
 }

@@ -9,9 +9,10 @@ public:
 
     int OnInitDialog() override;
     // 1 when the dialog's font face is exactly matchFace and the controls got newFace.
-    int ReplaceControlsFontFace(const std::string& matchFace, const std::string& newFace);
+    int ReplaceControlsFontFace(const CText& matchFace, const CText& newFace);
 
     // "ＭＳ Ｐゴシック" in code page 932: only a system with that ANSI code page reports it.
-    static const std::string s_triggerFace;
-    static const std::string s_controlsFace;
+    // Both are defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
+    static const CText s_triggerFace;
+    static const CText s_controlsFace;
 };

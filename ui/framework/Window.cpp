@@ -1,36 +1,66 @@
 #include "ui/framework/Window.h"
 
+#include <stdlib.h>
+
 #include <new>
 
 bool CWindow::CRegistry::s_open = false;
+
+size_t CWindow::CRegistry::IndexOf(HWND window) const
+{
+    size_t at = 0;
+    while (at < m_entries.Count() && m_entries[at].window != window)
+        ++at;
+    return at;
+}
 
 CWindow* CWindow::CRegistry::Find(HWND window) const
 {
     if (!s_open)
         return nullptr;
-    auto entry = m_entries.find(window);
-    return entry == m_entries.end() ? nullptr : entry->second;
+    const size_t at = IndexOf(window);
+    return at < m_entries.Count() ? m_entries[at].wrapper : nullptr;
 }
 
 void CWindow::CRegistry::Enter(HWND window, CWindow* wrapper)
 {
-    if (s_open)
-        m_entries[window] = wrapper;
+    if (!s_open)
+        return;
+    const size_t at = IndexOf(window);
+    if (at < m_entries.Count())
+        m_entries[at].wrapper = wrapper;
+    else
+        m_entries.Append({window, wrapper});
 }
 
 void CWindow::CRegistry::Remove(HWND window)
 {
-    if (s_open)
-        m_entries.erase(window);
+    if (!s_open)
+        return;
+    const size_t at = IndexOf(window);
+    if (at < m_entries.Count())
+        m_entries.RemoveAt(at);
 }
 
 void CWindow::CRegistry::RemoveIfNaming(HWND window, const CWindow* wrapper)
 {
     if (!s_open)
         return;
-    auto entry = m_entries.find(window);
-    if (entry != m_entries.end() && entry->second == wrapper)
-        m_entries.erase(entry);
+    const size_t at = IndexOf(window);
+    if (at < m_entries.Count() && m_entries[at].wrapper == wrapper)
+        m_entries.RemoveAt(at);
+}
+
+CWindow::CMadeWindows::~CMadeWindows()
+{
+    // Each made wrapper leaves the registry as it goes.
+    for (size_t at = 0; at < m_made.Count(); ++at)
+        delete m_made[at];
+}
+
+bool CWindow::CMadeWindows::Keep(CWindow* made)
+{
+    return m_made.Append(made);
 }
 
 CWindow::CWindow() : m_hWnd(nullptr), m_prevWndProc(nullptr), m_flag(1)
@@ -128,13 +158,7 @@ void CWindow::PumpPaintMessages()
 
 CWindow* CWindow::Lookup(HWND window)
 {
-    if (!window)
-        return nullptr;
-    try {
-        return s_windowRegistry.Find(window);
-    } catch (...) {
-        return nullptr;
-    }
+    return window ? s_windowRegistry.Find(window) : nullptr;
 }
 
 CWindow* CWindow::FromHandle(HWND window)
@@ -144,12 +168,15 @@ CWindow* CWindow::FromHandle(HWND window)
         return nullptr;
     if (CWindow* registered = Lookup(window))
         return registered;
-    std::unique_ptr<CWindow> made(new (std::nothrow) CWindow(window));
+    CWindow* made = new (std::nothrow) CWindow(window);
     if (!made)
         return nullptr;
+    if (!s_madeWindows.Keep(made)) {
+        delete made;
+        return nullptr;
+    }
     made->Register();
-    s_madeWindows.push_back(std::move(made));
-    return s_madeWindows.back().get();
+    return made;
 }
 
 LRESULT CWindow::RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -242,20 +269,24 @@ int CWindow::GetWindowTextLength()
     return ::GetWindowTextLengthA(m_hWnd);
 }
 
-std::string CWindow::GetWindowText()
+CText CWindow::GetWindowText()
 {
     int length = ::GetWindowTextLengthA(m_hWnd);
     if (length < 0)
         length = 0;
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    if (::GetWindowTextA(m_hWnd, buffer.data(), length + 1) == 0)
-        return std::string();
-    return std::string(buffer.data());
+    char* buffer = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
+    if (!buffer)
+        return CText::Failure();
+    CText text;
+    if (::GetWindowTextA(m_hWnd, buffer, length + 1) != 0)
+        text = CText(buffer);
+    free(buffer);
+    return text;
 }
 
-int CWindow::SetWindowText(const std::string& text)
+int CWindow::SetWindowText(const CText& text)
 {
-    return ::SetWindowTextA(m_hWnd, text.c_str());
+    return ::SetWindowTextA(m_hWnd, text.Chars());
 }
 
 int CWindow::EnableWindow(int enable)

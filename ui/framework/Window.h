@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
+#include "settings/Text.h"
+#include "ui/framework/PlainList.h"
+
+class CDialog;
 
 // A view of one window handle. It never creates or destroys the window; dialogs register
 // themselves so that their messages are routed to the object's virtual operations.
@@ -49,10 +49,14 @@ public:
     int UpdateWindow();
     LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam);
     int GetWindowTextLength();
-    std::string GetWindowText();
-    int SetWindowText(const std::string& text);
+    CText GetWindowText();
+    int SetWindowText(const CText& text);
     int EnableWindow(int enable);
     int SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+
+    // The wrapper as a dialog when it is one (a run-time type test without the C++ runtime's
+    // type information, which the module does not carry), else null.
+    CDialog* AsDialog() const { return m_asDialog; }
 
     HWND m_hWnd;
     WNDPROC m_prevWndProc;
@@ -71,18 +75,45 @@ public:
         static bool IsOpen() { return s_open; }
 
         CWindow* Find(HWND window) const;
+        // Without room for a new entry the window's messages reach no wrapper.
         void Enter(HWND window, CWindow* wrapper);
         void Remove(HWND window);
         // Removes the entry only while it names this wrapper.
         void RemoveIfNaming(HWND window, const CWindow* wrapper);
 
     private:
-        std::map<HWND, CWindow*> m_entries;
+        struct CEntry {
+            HWND window;
+            CWindow* wrapper;
+        };
+        // The entry's place, or the count when there is none.
+        size_t IndexOf(HWND window) const;
+
+        CPlainList<CEntry> m_entries;
         static bool s_open;
     };
 
+    // The wrappers FromHandle made, each owned from then until unload.
+    class CMadeWindows {
+    public:
+        CMadeWindows() = default;
+        ~CMadeWindows();
+        CMadeWindows(const CMadeWindows&) = delete;
+        CMadeWindows& operator=(const CMadeWindows&) = delete;
+
+        // False, the wrapper still the caller's, when there is no room to keep it.
+        bool Keep(CWindow* made);
+        size_t Count() const { return m_made.Count(); }
+
+    private:
+        CPlainList<CWindow*> m_made;
+    };
+
     static CRegistry s_windowRegistry;
-    static std::vector<std::unique_ptr<CWindow>> s_madeWindows;
+    static CMadeWindows s_madeWindows;
+
+protected:
+    CDialog* m_asDialog = nullptr;
 
 private:
     LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
