@@ -6,6 +6,7 @@
 
 #include "PluginIdentity.h"
 #include "standin/StandInHost.h"
+#include "tests/ExportStandIn.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
 
@@ -13,7 +14,60 @@ using namespace testing_support;
 
 namespace {
 
-class PluginModule : public CPluginHostTest {};
+class PluginModule : public CPluginHostTest {
+protected:
+    // An earlier settings file beside the module, with switches a user changed.
+    std::string PlaceEarlierFile()
+    {
+        MakeFolders(m_temp.Path("tools"));
+        const std::string earlier = m_temp.Path("tools\\Tolvanix.ini");
+        WriteFileText(earlier, "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n");
+        return earlier;
+    }
+
+    const CSwitchValues kEarlierSwitches = {1, 1, 0, 1, 0};
+};
+
+// The profile writes of every module loaded from now on, made to fail as a full disk would
+// once a number of them has got through.
+class CProfileWrites {
+public:
+    static void FailAfter(int writes)
+    {
+        static const bool installed = Install();
+        ASSERT_TRUE(installed);
+        s_writesLeft = writes;
+    }
+    static void Pass() { s_writesLeft = -1; }
+
+private:
+    using Write = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR);
+
+    static bool Install()
+    {
+        s_write = reinterpret_cast<Write>(ReplaceExport(GetModuleHandleA("kernel32.dll"),
+                                                        "WritePrivateProfileStringA",
+                                                        reinterpret_cast<void*>(&CountedWrite)));
+        return s_write != nullptr;
+    }
+
+    static BOOL WINAPI CountedWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+    {
+        if (s_writesLeft == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        if (s_writesLeft > 0)
+            --s_writesLeft;
+        return s_write(section, key, value, file);
+    }
+
+    static Write s_write;
+    static int s_writesLeft;
+};
+
+CProfileWrites::Write CProfileWrites::s_write = nullptr;
+int CProfileWrites::s_writesLeft = -1;
 
 }  // namespace
 
@@ -76,6 +130,38 @@ TEST_F(PluginModule, OldFileBesideTheModuleIsCarriedOverOnce)
     m_plugin.reset();
     EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
     EXPECT_NE(std::string::npos, ReadFileText(SettingsPath()).find("EndingIcon=0\r\n"));
+}
+
+TEST_F(PluginModule, EarlierFileBusyAtTheFirstStartIsCarriedOverAtTheNext)
+{
+    const std::string earlier = PlaceEarlierFile();
+    // Held without sharing, as a backup tool or a virus scanner may hold it.
+    HANDLE held = CreateFileA(earlier.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Load();
+    m_plugin.reset();
+    CloseHandle(held);
+    EXPECT_FALSE(IsFile(SettingsPath())) << "nothing is written in place of what could not be read";
+    EXPECT_TRUE(IsFile(earlier));
+
+    Load();
+    EXPECT_EQ(SettingsFileText(kEarlierSwitches), ReadFileText(SettingsPath()));
+    EXPECT_FALSE(IsFile(earlier)) << "carried over once it could be read";
+}
+
+TEST_F(PluginModule, CarryOverCutShortLeavesNoFileAndIsTriedAgain)
+{
+    const std::string earlier = PlaceEarlierFile();
+    CProfileWrites::FailAfter(2);
+    Load();
+    m_plugin.reset();
+    CProfileWrites::Pass();
+    EXPECT_FALSE(IsFile(SettingsPath())) << "no part of a file is left behind";
+    EXPECT_TRUE(IsFile(earlier)) << "the earlier file stays until all five keys are written";
+
+    Load();
+    EXPECT_EQ(SettingsFileText(kEarlierSwitches), ReadFileText(SettingsPath()));
+    EXPECT_FALSE(IsFile(earlier));
 }
 
 TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The shipped 32-bit DLL as the host and Explorer see it: machine, export table, imports,
-resources, the version resource against the project's own texts, and no link time stamp.
+resources, the version resource against the project's own texts, and no link time stamp; and
+what it brings into the host's process: 64 KiB at most, no C++ runtime, no thread library.
 
     check-shipped-dll.py DLL VERSION NAME VENDOR DESCRIPTION"""
 import struct
@@ -8,6 +9,11 @@ import sys
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
                "advapi32.dll"}
+MAX_BYTES = 65536
+# Pieces of a C++ runtime or a thread library, as their own texts name them.
+RUNTIME_MARKS = [b"pthread", b"__cxa_", b"_Unwind_", b"terminate called", b"std::"]
+# The C runtime's own: thread-local initialisers and destructors. A thread library adds one.
+CRT_TLS_CALLBACKS = 2
 ENGLISH, JAPANESE = 0x409, 0x411
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 UNICODE = 1200
@@ -23,6 +29,7 @@ class Image:
         optional_size = struct.unpack_from("<H", data, pe + 20)[0]
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
+        self.image_base = struct.unpack_from("<I", data, optional + 28)[0]
         directories = optional + 96
         self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
         self.sections = []
@@ -70,6 +77,28 @@ def imports(image):
         found.append(image.text(image.u32(rva + 12)).lower())
         rva += 20
     return found
+
+
+def tls_callbacks(image):
+    rva = image.directory[9][0]
+    if not rva:
+        return 0
+    at, count = image.u32(rva + 12) - image.image_base, 0
+    while image.u32(at + 4 * count):
+        count += 1
+    return count
+
+
+def check_runtime_free(image):
+    if len(image.data) > MAX_BYTES:
+        fail(f"{len(image.data)} bytes, more than {MAX_BYTES}")
+    found = [mark.decode() for mark in RUNTIME_MARKS if mark in image.data]
+    if found:
+        fail(f"it carries a C++ runtime or a thread library: {found}")
+    callbacks = tls_callbacks(image)
+    if callbacks > CRT_TLS_CALLBACKS:
+        fail(f"{callbacks} callbacks run on every thread's start and end, not the C runtime's "
+             f"{CRT_TLS_CALLBACKS}")
 
 
 def resources(image):
@@ -170,6 +199,8 @@ def main():
     if foreign:
         fail(f"imports from {foreign}, which are not system DLLs")
 
+    check_runtime_free(image)
+
     present = resources(image)
     for dialog in (101, 105):
         for language in (ENGLISH, JAPANESE):
@@ -186,7 +217,8 @@ def main():
 
     print(f"shipped DLL: PE32 i386, {len(image.data)} bytes; exports {wanted} (base 2); "
           f"imports {', '.join(dlls)}; dialogs, string and icons present; version "
-          f"{expected['version']} in English and Japanese; no link time stamp")
+          f"{expected['version']} in English and Japanese; no link time stamp; no C++ runtime "
+          f"or thread library")
 
 
 if __name__ == "__main__":

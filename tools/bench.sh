@@ -42,6 +42,7 @@ if [ "${1:-}" = measure ]; then
         sample baseline baseline-sample
         sample load load-sample "$plugin"
         sample empty load-sample "Z:$root/build/i686/empty_module.dll"
+        sample floor load-sample "Z:$root/build/i686/floor_module.dll"
         sample first first-load-sample "$plugin"
         i=$((i + 1))
     done
