@@ -189,8 +189,8 @@ int TrayModifyCpu()
     CEndingIcon icon;
     icon.m_animation = 0;
     icon.Start(EndingDialog());
-    HICON frames[] = {LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_2)),
-                      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_3))};
+    HICON frames[] = {LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_LEAF_LEFT)),
+                      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FRAME_LEAF_CENTRE))};
     const int calls = 200;
     double before = ProcessCpuMs();
     for (int call = 0; call < calls; ++call) {
@@ -225,30 +225,23 @@ int SetupLeak()
     CLoadedPlugin plugin(temp.Path("Tolvanix.dll"));
     int alive = 0;
     for (int run = 0; run < 100; ++run) {
-        std::vector<HGDIOBJ> fonts;
+        std::vector<HFONT> fonts;
         std::vector<HICON> icons;
         {
             CDialogDriver user([&](HWND dialog) {
-                fonts.push_back(reinterpret_cast<HGDIOBJ>(
-                    SendMessageA(GetDlgItem(dialog, 1000), WM_GETFONT, 0, 0)));
+                fonts.push_back(FontHandleOf(GetDlgItem(dialog, IDC_DIALOG_BOX)));
                 icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
                 icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)));
-                SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+                Click(dialog, IDCANCEL);
             });
             plugin.OnPlugInSetup();
         }
         LOGFONTA font;
-        ICONINFO info;
         // Only a font the plug-in made counts: the template's own font belongs to the system.
         if (GetACP() == 932 && !fonts.empty() && GetObjectA(fonts.front(), sizeof(font), &font))
             ++alive;
-        for (HICON icon : icons) {
-            if (icon && GetIconInfo(icon, &info)) {
-                DeleteObject(info.hbmColor);
-                DeleteObject(info.hbmMask);
-                ++alive;
-            }
-        }
+        for (HICON icon : icons)
+            alive += icon && IconIsAlive(icon);
     }
     std::printf("%d\n", alive);
     return 0;

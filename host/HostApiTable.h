@@ -34,6 +34,7 @@ public:
     std::unique_ptr<CBeckyMainWindow> m_mainWindow;
 };
 
+// Defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
 extern std::unique_ptr<CHostApiTable> g_hostApi;
 
 // The one table, made on first use; null only when it cannot be allocated.

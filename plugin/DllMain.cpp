@@ -25,9 +25,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             return TRUE;
         }
         InvalidateRect(GetDesktopWindow(), nullptr, TRUE);
-        // Then the process-wide objects go, in the reverse order of their construction: the
-        // window registry first, so that nothing routes to the objects destroyed after it; the
-        // ending icon last but one, removing itself from the notification area.
+        // Then the process-wide objects go, in the reverse order of their construction
+        // (plugin/ProcessObjects.cpp): the made wrappers and the window registry first, so that
+        // nothing routes to the objects destroyed after them; the ending icon last but one,
+        // removing itself from the notification area.
         return TRUE;
     default:
         return TRUE;

@@ -5,6 +5,7 @@
 #include "ui/ending/EndingDlg.h"
 #include "ui/ending/EndingIcon.h"
 
+// Both defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
 extern std::unique_ptr<CEndingIcon> g_endingIcon;
 extern std::unique_ptr<CEndingDlg> g_endingDlg;
 

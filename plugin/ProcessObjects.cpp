@@ -12,6 +12,8 @@ std::unique_ptr<CEndingIcon> g_endingIcon;
 std::unique_ptr<CEndingDlg> g_endingDlg;
 std::unique_ptr<CHostApiTable> g_hostApi;
 
+// The font faces here rather than beside their class: they are made after the host's table and
+// before the window registry, as the order of construction has them.
 const CText CUiGothicDialog::s_triggerFace =
     "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
 const CText CUiGothicDialog::s_controlsFace = "MS UI Gothic";

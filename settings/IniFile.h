@@ -10,6 +10,7 @@ public:
     int ReadInt(const char* section, const char* key, int defaultValue) const;
     // Writes "1" for any non-zero value and "0" for zero, creating the file's folder first.
     int WriteBool(const char* section, const char* key, int value) const;
+    // Part of the record's design; the start-up asks the path functions directly.
     bool FileExists() const;
     bool EnsureFolder() const;
 

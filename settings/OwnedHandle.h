@@ -20,4 +20,4 @@ using COwnedHandle = std::unique_ptr<typename std::remove_pointer<Handle>::type,
                                      CHandleRelease<Handle, Release>>;
 
 using CKernelHandle = COwnedHandle<HANDLE, CloseHandle>;
-using CIconHandle = COwnedHandle<HICON, DestroyIcon>;
+using COwnedIcon = COwnedHandle<HICON, DestroyIcon>;

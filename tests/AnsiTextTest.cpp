@@ -12,8 +12,7 @@ using testing_support::AsText;
 
 namespace {
 
-// One two-byte character whose second byte is a backslash.
-const std::string kKanji = "\x95\x5C";
+const std::string kKanji = testing_support::cp932::kBackslashTrail;
 
 }  // namespace
 

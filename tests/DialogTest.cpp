@@ -4,6 +4,7 @@
 
 #include "settings/ModuleInstance.h"
 #include "tests/PluginHost.h"
+#include "tests/ThisProgramTest.h"
 #include "ui/framework/UiGothicDialog.h"
 
 namespace {
@@ -41,16 +42,9 @@ public:
     int cancels = 0;
 };
 
-class DialogRun : public ::testing::Test {
+class DialogRun : public testing_support::CThisProgramTest {
 protected:
-    void SetUp() override { SetModuleInstance(GetModuleHandleA(nullptr)); }
-
-    // Makes the dialog modeless over the desktop, as the ending dialog is made.
-    static int Open(CDialog& dialog, int templateId)
-    {
-        CWindow desktop(GetDesktopWindow());
-        return dialog.CreateModeless(&desktop, templateId);
-    }
+    static int Open(CDialog& dialog, int templateId) { return OpenOverDesktop(dialog, templateId); }
 
     INT_PTR RunSetupTemplate(CScriptedDialog& dialog)
     {
@@ -191,7 +185,7 @@ TEST_F(DialogRun, SetupCaptionFollowsTheLocale)
     CScriptedDialog dialog;
     ASSERT_EQ(1, Open(dialog, kSetupTemplate));
     if (GetACP() == 932)
-        EXPECT_EQ("Tolvanix \x90\xDD\x92\xE8", dialog.GetWindowText());
+        EXPECT_EQ(testing_support::cp932::kSetupCaption, dialog.GetWindowText());
     else
         EXPECT_EQ("Tolvanix Setup", dialog.GetWindowText());
     DestroyWindow(dialog.m_hWnd);

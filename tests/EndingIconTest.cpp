@@ -5,6 +5,7 @@
 #include "settings/ModuleInstance.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
+#include "tests/ThisProgramTest.h"
 #include "ui/ending/EndingDlg.h"
 #include "ui/ending/EndingIcon.h"
 
@@ -13,19 +14,18 @@ using namespace testing_support;
 namespace {
 
 // An ending dialog to hang icons under, and the shell calls watched.
-class EndingIcon : public ::testing::Test {
+class EndingIcon : public CThisProgramTest {
 protected:
     void SetUp() override
     {
-        SetModuleInstance(GetModuleHandleA(nullptr));
-        CShellRecorder::Install(GetModuleHandleA(nullptr));
+        CThisProgramTest::SetUp();
         ASSERT_EQ(1, m_dialog.Create());
         m_threads = ThreadCount();
     }
     void TearDown() override
     {
         DestroyWindow(m_dialog.m_hWnd);
-        CShellRecorder::Clear();
+        CThisProgramTest::TearDown();
     }
 
     std::unique_ptr<CEndingIcon> Started(const CEndingDlg& dialog, int animation = 1)

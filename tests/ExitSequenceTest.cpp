@@ -273,14 +273,14 @@ TEST_F(ExitSequence, JapaneseDialogAndTipCodePage932)
     HWND dialog = Exit();
     ASSERT_NE(nullptr, dialog);
     // "ＭＳ Ｐゴシック" in code page 932: the template's face stays the dialog's own.
-    EXPECT_STREQ("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E",
+    EXPECT_STREQ(cp932::kTemplateFace,
                  FontOf(dialog).lfFaceName);
-    HWND text = FindWindowExA(dialog, nullptr, "Static", "Becky! Ver.2 \x8F\x49\x97\xB9\x8F\x88\x97\x9D\x92\x86...");
+    HWND text = FindWindowExA(dialog, nullptr, "Static", cp932::kTrayTip);
     ASSERT_NE(nullptr, text) << "the Japanese template's text";
     EXPECT_STREQ("MS UI Gothic", FontOf(text).lfFaceName) << "the controls get the UI face";
 
     std::vector<CShellCall> own = CShellRecorder::CallsFor(dialog);
     ASSERT_FALSE(own.empty());
-    EXPECT_EQ("Becky! Ver.2 \x8F\x49\x97\xB9\x8F\x88\x97\x9D\x92\x86...", own.front().tip)
+    EXPECT_EQ(cp932::kTrayTip, own.front().tip)
         << "the Japanese tip, whole";
 }

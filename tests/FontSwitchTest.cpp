@@ -5,9 +5,11 @@
 #include "settings/ModuleInstance.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
+#include "tests/ThisProgramTest.h"
 #include "ui/framework/UiGothicDialog.h"
 
 using testing_support::AsText;
+using testing_support::FontHandleOf;
 using testing_support::FontOf;
 
 namespace {
@@ -19,19 +21,18 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM children)
 }
 
 // A modeless dialog from one of the plug-in's templates, destroyed at the end.
-class FontSwitch : public ::testing::Test {
+class FontSwitch : public testing_support::CThisProgramTest {
 protected:
-    void SetUp() override { SetModuleInstance(GetModuleHandleA(nullptr)); }
     void TearDown() override
     {
         if (IsWindow(m_window))
             DestroyWindow(m_window);
+        CThisProgramTest::TearDown();
     }
 
     void Open(int templateId)
     {
-        CWindow desktop(GetDesktopWindow());
-        ASSERT_EQ(1, m_dialog.CreateModeless(&desktop, templateId));
+        ASSERT_EQ(1, OpenOverDesktop(m_dialog, templateId));
         m_window = m_dialog.m_hWnd;
     }
 
@@ -46,7 +47,7 @@ protected:
     {
         std::vector<HFONT> fonts;
         for (HWND control : Controls())
-            fonts.push_back(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            fonts.push_back(FontHandleOf(control));
         return fonts;
     }
 
@@ -89,7 +90,7 @@ TEST_F(FontSwitch, EnglishTemplatesAreLeftAlone)
         GTEST_SKIP() << "the Japanese templates are picked under code page 932";
     Open(105);
     EXPECT_STREQ("Arial", FontOf(m_window).lfFaceName);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(m_window, WM_GETFONT, 0, 0));
+    HFONT dialogFont = FontHandleOf(m_window);
     for (HFONT font : ControlFonts())
         EXPECT_EQ(dialogFont, font);
 }
@@ -116,9 +117,9 @@ TEST_F(FontSwitch, FaceNamesMustFitTheFontRecord)
     Open(105);
     const std::string face31(31, 'F');
     const std::string face32(32, 'F');
-    HFONT before = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
+    HFONT before = FontHandleOf(Controls().front());
     EXPECT_EQ(0, m_dialog.SetControlsFontFace(AsText(face32)));
-    EXPECT_EQ(before, reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0)));
+    EXPECT_EQ(before, FontHandleOf(Controls().front()));
     EXPECT_EQ(1, m_dialog.SetControlsFontFace(AsText(face31)));
     for (HWND control : Controls())
         EXPECT_EQ(face31, FontOf(control).lfFaceName);
@@ -128,11 +129,11 @@ TEST_F(FontSwitch, TheControlFontGoesWithTheWindow)
 {
     Open(105);
     ASSERT_EQ(1, m_dialog.SetControlsFontFace("Courier New"));
-    HFONT first = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
+    HFONT first = FontHandleOf(Controls().front());
     ASSERT_EQ(1, m_dialog.SetControlsFontFace("Times New Roman"));
     LOGFONTA probe;
     EXPECT_EQ(0, GetObjectA(first, sizeof(probe), &probe)) << "a replaced font is released";
-    HFONT second = reinterpret_cast<HFONT>(SendMessageA(Controls().front(), WM_GETFONT, 0, 0));
+    HFONT second = FontHandleOf(Controls().front());
     DestroyWindow(m_window);
     EXPECT_EQ(0, GetObjectA(second, sizeof(probe), &probe)) << "released with the window";
 }

@@ -3,6 +3,7 @@
 #include "settings/IniFile.h"
 #include "settings/ModuleInstance.h"
 #include "tests/TestSupport.h"
+#include "tests/ThisProgramTest.h"
 
 using testing_support::AsText;
 using testing_support::CTempFolder;
@@ -25,6 +26,8 @@ public:
 };
 
 const UINT kLongStringId = 100;
+
+class ResourceString : public testing_support::CThisProgramTest {};
 
 }  // namespace
 
@@ -70,17 +73,15 @@ TEST(AppInfo, LoadFromKeepsFilePath)
     EXPECT_EQ("C:\\current.ini", info.FilePath);
 }
 
-TEST(LoadResourceString, LeavesTheTextAloneWhenThereIsNoString)
+TEST_F(ResourceString, LeavesTheTextAloneWhenThereIsNoString)
 {
-    SetModuleInstance(GetModuleHandleA(nullptr));
     CText text = "kept";
     EXPECT_FALSE(LoadResourceString(text, 4242));
     EXPECT_EQ("kept", text);
 }
 
-TEST(LoadResourceString, CutsLongStringsTo2046Characters)
+TEST_F(ResourceString, CutsLongStringsTo2046Characters)
 {
-    SetModuleInstance(GetModuleHandleA(nullptr));
     CText text;
     ASSERT_TRUE(LoadResourceString(text, kLongStringId));
     EXPECT_EQ(2046u, text.Length());

@@ -44,8 +44,7 @@ TEST(SplitPathCodePage932, TrailByteBackslashDoesNotSplit)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "needs the ANSI code page 932";
-    // 0x95 0x5C is one character whose second byte equals the backslash.
-    const std::string kanji = "\x95\x5C";
+    const std::string kanji = testing_support::cp932::kBackslashTrail;
     ExpectParts("C:\\" + kanji + "\\a" + kanji + ".txt", "C:", ("\\" + kanji + "\\").c_str(),
                 ("a" + kanji).c_str(), ".txt");
     ExpectParts("C:\\dir\\" + kanji, "C:", "\\dir\\", kanji.c_str(), "");

@@ -215,7 +215,7 @@ TEST_F(Resources, LocalePicksTheLanguage)
     char tip[64] = {};
     ASSERT_GT(LoadStringA(m_module, 57600, tip, sizeof(tip)), 0);
     if (GetACP() == 932)
-        EXPECT_STREQ("Becky! Ver.2 \x8F\x49\x97\xB9\x8F\x88\x97\x9D\x92\x86...", tip);
+        EXPECT_STREQ(testing_support::cp932::kTrayTip, tip);
     else
         EXPECT_STREQ("Becky! Ver.2 Ending...", tip);
 }

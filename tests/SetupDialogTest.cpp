@@ -16,7 +16,7 @@ struct CBoxes {
     bool enabled[5];
 };
 
-const int kBoxIds[5] = {IDC_DIALOG, IDC_TOP_MOST, IDC_TASKTRAY_ICON, IDC_ANIMATION, IDC_HIDE_BECKY};
+const int kBoxIds[5] = {IDC_DIALOG_BOX, IDC_TOP_MOST_BOX, IDC_TASKTRAY_ICON_BOX, IDC_ANIMATION_BOX, IDC_HIDE_BECKY_BOX};
 
 CBoxes Look(HWND dialog)
 {
@@ -63,13 +63,13 @@ TEST_F(SetupDialog, ClearingAMasterDisablesItsDependentAndKeepsTheMark)
     LoadWithSettings(SettingsFileText({1, 1, 1, 0, 1}));
     CBoxes cleared = {}, restored = {};
     ASSERT_TRUE(Setup([&](HWND dialog) {
-        Click(dialog, IDC_DIALOG);
-        Click(dialog, IDC_TASKTRAY_ICON);
+        Click(dialog, IDC_DIALOG_BOX);
+        Click(dialog, IDC_TASKTRAY_ICON_BOX);
         cleared = Look(dialog);
-        Click(dialog, IDC_DIALOG);
-        Click(dialog, IDC_TASKTRAY_ICON);
+        Click(dialog, IDC_DIALOG_BOX);
+        Click(dialog, IDC_TASKTRAY_ICON_BOX);
         restored = Look(dialog);
-        Click(dialog, IDC_DIALOG);
+        Click(dialog, IDC_DIALOG_BOX);
         Click(dialog, IDOK);
     }));
     EXPECT_FALSE(cleared.enabled[1]);
@@ -90,7 +90,7 @@ TEST_F(SetupDialog, CancelEscapeAndCloseBoxChangeNothing)
     const std::vector<std::function<void(HWND)>> ways = {
         [](HWND dialog) { Click(dialog, IDCANCEL); },
         [](HWND dialog) {
-            HWND focus = GetDlgItem(dialog, IDC_HIDE_BECKY);
+            HWND focus = GetDlgItem(dialog, IDC_HIDE_BECKY_BOX);
             PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
         },
         [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
@@ -123,8 +123,8 @@ TEST_F(SetupDialog, OkWritesTheFiveKeysAsOneOrZero)
 
     DeleteFileA(SettingsPath().c_str());
     ASSERT_TRUE(Setup([&](HWND dialog) {
-        Click(dialog, IDC_HIDE_BECKY);
-        Click(dialog, IDC_ANIMATION);
+        Click(dialog, IDC_HIDE_BECKY_BOX);
+        Click(dialog, IDC_ANIMATION_BOX);
         Click(dialog, IDOK);
     }));
     EXPECT_EQ(SettingsFileText({1, 0, 1, 0, 1}), ReadFileText(SettingsPath()))
@@ -149,8 +149,7 @@ TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
     ASSERT_TRUE(Setup([&](HWND dialog) {
         ClientToScreen(dialog, &origin);
         GetWindowTextA(dialog, caption, sizeof(caption));
-        HFONT handle = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, IDC_DIALOG), WM_GETFONT, 0, 0));
-        GetObjectA(handle, sizeof(font), &font);
+        font = FontOf(GetDlgItem(dialog, IDC_DIALOG_BOX));
         icons[0] = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
         icons[1] = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
         Click(dialog, IDCANCEL);
@@ -161,7 +160,7 @@ TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
     EXPECT_EQ(corner.x, origin.x);
     EXPECT_EQ(corner.y, origin.y);
     if (GetACP() == 932) {
-        EXPECT_STREQ("Tolvanix \x90\xDD\x92\xE8", caption);
+        EXPECT_STREQ(cp932::kSetupCaption, caption);
         EXPECT_STREQ("MS UI Gothic", font.lfFaceName);
     } else {
         EXPECT_STREQ("Tolvanix Setup", caption);
@@ -169,8 +168,7 @@ TEST_F(SetupDialog, SitsAtTheHostsClientCornerWithItsCaptionAndFont)
     }
     for (HICON icon : icons) {
         ASSERT_NE(nullptr, icon) << "the caption shows the plug-in's icon";
-        ICONINFO info;
-        EXPECT_FALSE(GetIconInfo(icon, &info)) << "released when the dialog ended";
+        EXPECT_FALSE(IconIsAlive(icon)) << "released when the dialog ended";
     }
 }
 
@@ -184,15 +182,13 @@ TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
         std::vector<HGDIOBJ> fonts;
         std::vector<HICON> icons;
         ASSERT_TRUE(Setup([&](HWND dialog) {
-            fonts.push_back(reinterpret_cast<HGDIOBJ>(
-                SendMessageA(GetDlgItem(dialog, IDC_DIALOG), WM_GETFONT, 0, 0)));
+            fonts.push_back(FontHandleOf(GetDlgItem(dialog, IDC_DIALOG_BOX)));
             icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)));
             icons.push_back(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)));
             Click(dialog, run % 2 ? IDOK : IDCANCEL);
         })) << "run " << run;
-        ICONINFO info;
         for (HICON icon : icons)
-            ASSERT_FALSE(GetIconInfo(icon, &info)) << "run " << run;
+            ASSERT_FALSE(IconIsAlive(icon)) << "run " << run;
         LOGFONTA font;
         if (GetACP() == 932) {
             ASSERT_EQ(0, GetObjectA(fonts.front(), sizeof(font), &font)) << "run " << run;

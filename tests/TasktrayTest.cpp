@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/PluginHost.h"
+#include "tests/ThisProgramTest.h"
 #include "ui/ending/Tasktray.h"
 #include "ui/framework/Window.h"
 
@@ -13,20 +14,8 @@ HICON FreshIcon()
     return CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
 }
 
-bool IconIsAlive(HICON icon)
-{
-    ICONINFO info;
-    if (!GetIconInfo(icon, &info))
-        return false;
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return true;
-}
-
-class Tasktray : public ::testing::Test {
+class Tasktray : public CThisProgramTest {
 protected:
-    void SetUp() override { CShellRecorder::Install(GetModuleHandleA(nullptr)); }
-    void TearDown() override { CShellRecorder::Clear(); }
     CHostWindow m_window;
 };
 
@@ -110,10 +99,10 @@ TEST_F(Tasktray, TipIsNotCutInsideATwoByteCharacterCodePage932)
         GTEST_SKIP() << "needs the ANSI code page 932";
     CTasktray tray;
     // 62 single bytes, then a two-byte character that would end at byte 64.
-    tray.SetTip(AsText(std::string(62, 'a') + "\x95\x5C" + "tail"));
+    tray.SetTip(AsText(std::string(62, 'a') + cp932::kBackslashTrail + "tail"));
     EXPECT_EQ(std::string(62, 'a'), tray.m_notifyIconData.szTip);
-    tray.SetTip(AsText(std::string(61, 'a') + "\x95\x5C" + "tail"));
-    EXPECT_EQ(std::string(61, 'a') + "\x95\x5C", tray.m_notifyIconData.szTip);
+    tray.SetTip(AsText(std::string(61, 'a') + cp932::kBackslashTrail + "tail"));
+    EXPECT_EQ(std::string(61, 'a') + cp932::kBackslashTrail, tray.m_notifyIconData.szTip);
 }
 
 TEST_F(Tasktray, RemoveTakesAnotherWindowsIcon)

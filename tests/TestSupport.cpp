@@ -137,13 +137,34 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+HFONT FontHandleOf(HWND window)
+{
+    return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+}
+
 LOGFONTA FontOf(HWND window)
 {
     LOGFONTA font = {};
-    HFONT handle = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    GetObjectA(handle, sizeof(font), &font);
+    GetObjectA(FontHandleOf(window), sizeof(font), &font);
     return font;
 }
+
+bool IconIsAlive(HICON icon)
+{
+    ICONINFO info;
+    if (!GetIconInfo(icon, &info))
+        return false;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+}
+
+namespace cp932 {
+const char kTemplateFace[] = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+const char kSetupCaption[] = "Tolvanix \x90\xDD\x92\xE8";
+const char kTrayTip[] = "Becky! Ver.2 \x8F\x49\x97\xB9\x8F\x88\x97\x9D\x92\x86...";
+const char kBackslashTrail[] = "\x95\x5C";
+}  // namespace cp932
 
 std::string PluginDllPath()
 {

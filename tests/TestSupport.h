@@ -86,8 +86,21 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 5000);
 // The performance counter in milliseconds, for the time between two readings.
 double NowMs();
 
-// The font a window reports (WM_GETFONT); all zero when it has none.
+// The font a window reports (WM_GETFONT), as a handle and as a record (all zero when it has
+// none).
+HFONT FontHandleOf(HWND window);
 LOGFONTA FontOf(HWND window);
+// Whether the handle still names an icon: a destroyed one names none.
+bool IconIsAlive(HICON icon);
+
+// The plug-in's Japanese texts as a system with code page 932 reports them, and a two-byte
+// character whose second byte is a backslash.
+namespace cp932 {
+extern const char kTemplateFace[];  // "ＭＳ Ｐゴシック"
+extern const char kSetupCaption[];  // "Tolvanix 設定"
+extern const char kTrayTip[];       // "Becky! Ver.2 終了処理中..."
+extern const char kBackslashTrail[];
+}  // namespace cp932
 
 // The plug-in DLL built beside the test programs.
 std::string PluginDllPath();

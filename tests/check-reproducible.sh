@@ -9,6 +9,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/sources"
 (cd "$root" && tar --exclude=./build --exclude=./.git -cf - .) | (cd "$work/sources" && tar -xf -)
 echo "building again in $work"
+# The second build's configure and progress lines; its errors still show.
 cmake -S "$work/sources" -B "$work/out" -DCMAKE_TOOLCHAIN_FILE="$work/sources/cmake/toolchain-i686.cmake" \
     -DTOLVANIX_DIST_DIR="$work/dist" >/dev/null
 cmake --build "$work/out" -j2 --target dist >/dev/null

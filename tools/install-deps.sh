@@ -13,6 +13,7 @@ fi
 
 missing=""
 for p in $packages; do
+    # A package dpkg has never heard of is one that is missing; its complaint says no more.
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
         missing="$missing $p"
     fi
@@ -20,6 +21,7 @@ done
 [ -z "$missing" ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
+    # Only whether sudo is there and asks for no password.
     if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
         SUDO="sudo -n"
     else
@@ -34,5 +36,6 @@ fi
 echo "install-deps: installing$missing"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
+# The installer's progress lines; its errors still show.
 # shellcheck disable=SC2086
 $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null

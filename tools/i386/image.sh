@@ -113,6 +113,7 @@ add_module() (
 # debootstrap's first stage: the smallest base, and what the jobs and a first boot that
 # installs Wine still use. Half an hour at most: a slow mirror, not a hung one.
 make_root() {
+    # Its progress lines; its errors still show.
     timeout 1800 debootstrap --foreign --arch=i386 --variant=minbase \
         --include=iproute2,procps bookworm "$rootfs" "$mirror" >/dev/null
     rm -f "$rootfs/proc"
@@ -125,6 +126,8 @@ make_root() {
     cp "$work/busybox/bin/busybox" "$rootfs/bin/busybox"
 }
 
+# Whether i386 programs can run here under qemu-user. Each step's complaint is answered by
+# building the other way, at the first boot, and says nothing more.
 user_mode_on() {
     [ -x /usr/bin/qemu-i386-static ] || return 1
     if [ ! -e "$binfmt/register" ]; then
@@ -154,9 +157,13 @@ install_in_chroot() {
     # The image is rebuilt from nothing if anything fails: no need to sync every file.
     mkdir -p "$rootfs/etc/dpkg/dpkg.cfg.d"
     echo force-unsafe-io >"$rootfs/etc/dpkg/dpkg.cfg.d/unsafe-io"
-    timeout 1800 chroot "$rootfs" /debootstrap/debootstrap --second-stage >/dev/null
+    timeout 1800 chroot "$rootfs" /debootstrap/debootstrap --second-stage >/dev/null  # as above
     cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
-    timeout 1800 chroot "$rootfs" /install-wine.sh
+    if ! timeout 1800 chroot "$rootfs" /install-wine.sh >"$cache/install-wine.log" 2>&1; then
+        log "installing Wine failed; the end of its log ($cache/install-wine.log):"
+        tail -20 "$cache/install-wine.log" >&2
+        return 1
+    fi
     rm -f "$rootfs/usr/sbin/policy-rc.d" "$rootfs/etc/dpkg/dpkg.cfg.d/unsafe-io" \
         "$rootfs/etc/resolv.conf"
     chroot_unmount
@@ -164,6 +171,7 @@ install_in_chroot() {
 
 chroot_unmount() {
     for point in dev sys proc; do
+        # A root not made yet has nothing mounted, and no folder to complain about.
         if mountpoint -q "$rootfs/$point" 2>/dev/null; then umount -l "$rootfs/$point"; fi
     done
 }
@@ -186,7 +194,8 @@ first_boot() {
     share=$(mktemp -d)
     # The machine powers itself off; how the boot went, its status file tells.
     boot 3600 /firstboot.sh "$share" >"$cache/firstboot.log" 2>&1 || true
-    status=$(cat "$share/firstboot-status" 2>/dev/null || echo "no status")
+    status="no status"
+    [ -f "$share/firstboot-status" ] && status=$(cat "$share/firstboot-status")
     rm -rf "$share"
     if [ "$status" != ok ]; then
         log "the first boot failed ($status); its console: $cache/firstboot.log"

@@ -6,6 +6,7 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 for module in $(cat /modules/order); do
+    # A module the kernel has built in is there already, and its complaint says so only.
     insmod /modules/$module.ko* 2>/dev/null
 done
 init=$(sed -n 's/.*tolvanix\.init=\([^ ]*\).*/\1/p' /proc/cmdline)

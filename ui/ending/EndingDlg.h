@@ -2,7 +2,8 @@
 
 #include "ui/framework/UiGothicDialog.h"
 
-// The "now saving" dialog over the desktop. The window outlives the object.
+// The "now saving" dialog over the desktop. Deleting the object leaves the window, which goes
+// with the host's process, or with the next exit, which destroys it before making its own.
 class CEndingDlg : public CUiGothicDialog {
 public:
     CEndingDlg() : m_topMost(0) {}

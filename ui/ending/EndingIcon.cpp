@@ -6,8 +6,8 @@
 
 namespace {
 
-const int kMovingFrames[CEndingIcon::kFrameCount - 1] = {IDI_FRAME_2, IDI_FRAME_3, IDI_FRAME_4,
-                                                          IDI_FRAME_5};
+const int kMovingFrames[CEndingIcon::kFrameCount - 1] = {IDI_FRAME_LEAF_LEFT, IDI_FRAME_LEAF_CENTRE, IDI_FRAME_LEAF_RIGHT,
+                                                          IDI_FRAME_LEAF_ON_STAMP};
 // The longest the process end waits for the system to have ended the animation thread.
 const DWORD kThreadEndingWaitMs = 500;
 
@@ -25,7 +25,7 @@ private:
 
 }  // namespace
 
-CEndingIcon::CEndingIcon() : m_id(128), m_animation(1)
+CEndingIcon::CEndingIcon() : m_id(kEndingIconId), m_animation(1)
 {
 }
 

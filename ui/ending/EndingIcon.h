@@ -27,6 +27,9 @@ public:
     void LeaveToTheProcess();
 
     static const size_t kFrameCount = 5;
+    // The icon's number under the ending dialog's window; the host's own icon, under its main
+    // window, may have the same number.
+    static const UINT kEndingIconId = 128;
 
     UINT m_id;
     // The still frame, then the moving ones, which the animation thread loads: the first

@@ -8,17 +8,17 @@ namespace {
 // Where each switch is held in the settings record and in this dialog, and the check box that
 // shows it, in the order in which the boxes are set and read.
 struct CSwitchBox {
-    int CEndingInfo::*setting;
-    int CSetupDlg::*choice;
+    int CEndingInfo::*recordMember;
+    int CSetupDlg::*dialogMember;
     int checkBox;
 };
 
 const CSwitchBox kSwitchBoxes[] = {
-    {&CEndingInfo::EndingDialog, &CSetupDlg::m_endingDialog, IDC_DIALOG},
-    {&CEndingInfo::EndingDialogTopMost, &CSetupDlg::m_endingDialogTopMost, IDC_TOP_MOST},
-    {&CEndingInfo::EndingIcon, &CSetupDlg::m_endingIcon, IDC_TASKTRAY_ICON},
-    {&CEndingInfo::EndingIconAnimation, &CSetupDlg::m_endingIconAnimation, IDC_ANIMATION},
-    {&CEndingInfo::HideBecky, &CSetupDlg::m_hideBecky, IDC_HIDE_BECKY},
+    {&CEndingInfo::EndingDialog, &CSetupDlg::m_endingDialog, IDC_DIALOG_BOX},
+    {&CEndingInfo::EndingDialogTopMost, &CSetupDlg::m_endingDialogTopMost, IDC_TOP_MOST_BOX},
+    {&CEndingInfo::EndingIcon, &CSetupDlg::m_endingIcon, IDC_TASKTRAY_ICON_BOX},
+    {&CEndingInfo::EndingIconAnimation, &CSetupDlg::m_endingIconAnimation, IDC_ANIMATION_BOX},
+    {&CEndingInfo::HideBecky, &CSetupDlg::m_hideBecky, IDC_HIDE_BECKY_BOX},
 };
 
 HICON LoadPluginIcon(int size)
@@ -45,13 +45,13 @@ void CSetupDlg::SetDefaults()
 void CSetupDlg::CopyFrom(const CEndingInfo& settings)
 {
     for (const CSwitchBox& item : kSwitchBoxes)
-        this->*item.choice = settings.*item.setting;
+        this->*item.dialogMember = settings.*item.recordMember;
 }
 
 void CSetupDlg::CopyTo(CEndingInfo& settings) const
 {
     for (const CSwitchBox& item : kSwitchBoxes)
-        settings.*item.setting = this->*item.choice;
+        settings.*item.recordMember = this->*item.dialogMember;
 }
 
 INT_PTR CSetupDlg::DoModal(CWindow* parent)
@@ -71,7 +71,7 @@ int CSetupDlg::OnInitDialog()
     m_bigIcon.reset(LoadPluginIcon(32));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
     for (const CSwitchBox& item : kSwitchBoxes)
-        SetChecked(item.checkBox, this->*item.choice);
+        SetChecked(item.checkBox, this->*item.dialogMember);
     UpdateControls();
     CUiGothicDialog::OnInitDialog();
     return 1;
@@ -79,16 +79,16 @@ int CSetupDlg::OnInitDialog()
 
 void CSetupDlg::UpdateControls()
 {
-    m_endingDialog = IsChecked(IDC_DIALOG);
-    Box(IDC_TOP_MOST).EnableWindow(m_endingDialog);
-    m_endingIcon = IsChecked(IDC_TASKTRAY_ICON);
-    Box(IDC_ANIMATION).EnableWindow(m_endingIcon);
+    m_endingDialog = IsChecked(IDC_DIALOG_BOX);
+    Box(IDC_TOP_MOST_BOX).EnableWindow(m_endingDialog);
+    m_endingIcon = IsChecked(IDC_TASKTRAY_ICON_BOX);
+    Box(IDC_ANIMATION_BOX).EnableWindow(m_endingIcon);
 }
 
 int CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const int box = LOWORD(wParam);
-    if (HIWORD(wParam) == BN_CLICKED && (box == IDC_DIALOG || box == IDC_TASKTRAY_ICON)) {
+    if (HIWORD(wParam) == BN_CLICKED && (box == IDC_DIALOG_BOX || box == IDC_TASKTRAY_ICON_BOX)) {
         UpdateControls();
         return 1;
     }
@@ -98,7 +98,7 @@ int CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 int CSetupDlg::OnOK()
 {
     for (const CSwitchBox& item : kSwitchBoxes)
-        this->*item.choice = IsChecked(item.checkBox);
+        this->*item.dialogMember = IsChecked(item.checkBox);
     return CUiGothicDialog::OnOK();
 }
 

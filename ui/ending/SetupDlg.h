@@ -38,6 +38,6 @@ private:
     void SetChecked(int id, int checked);
 
     CWindow m_boxView;
-    CIconHandle m_smallIcon;
-    CIconHandle m_bigIcon;
+    COwnedIcon m_smallIcon;
+    COwnedIcon m_bigIcon;
 };

@@ -34,7 +34,8 @@ public:
     // No message reaches it and nothing calls it; it answers 1. It keeps its place among the
     // virtual operations, which are in the order of the plug-in's earlier versions.
     virtual int OnReserved(INT_PTR value);
-    // Repaints this window and throws its other queued messages away; never waits.
+    // Repaints this window and throws its other queued messages away; never waits. Part of
+    // the wrapper's design; nothing in the plug-in calls it.
     virtual void PumpPaintMessages();
 
     static CWindow* Lookup(HWND window);
@@ -44,11 +45,15 @@ public:
 
     void Register();
 
+    // The thin operations: the system call on m_hWnd, its result unchanged.
     int ShowWindow(int showCommand);
+    // Part of the wrapper's design; nothing in the plug-in calls it.
     int InvalidateRect(int erase);
     int UpdateWindow();
     LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Part of the wrapper's design; nothing in the plug-in calls it.
     int GetWindowTextLength();
+    // Used by the host's main window around its paint pump, which nothing in the plug-in runs.
     CText GetWindowText();
     int SetWindowText(const CText& text);
     int EnableWindow(int enable);
@@ -60,6 +65,8 @@ public:
 
     HWND m_hWnd;
     WNDPROC m_prevWndProc;
+    // Handed on with m_prevWndProc from a registered wrapper to a later one of the same window;
+    // nothing in the plug-in reads it.
     int m_flag;
 
     // The process-wide map from handle to wrapper; it owns no wrapper. It is destroyed at
@@ -109,6 +116,7 @@ public:
         CPlainList<CWindow*> m_made;
     };
 
+    // Both defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
     static CRegistry s_windowRegistry;
     static CMadeWindows s_madeWindows;
 
