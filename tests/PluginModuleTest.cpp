@@ -21,7 +21,8 @@ protected:
     {
         MakeFolders(m_temp.Path("tools"));
         const std::string earlier = m_temp.Path("tools\\Tolvanix.ini");
-        WriteFileText(earlier, "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n");
+        WriteFileText(earlier,
+                      "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n");
         return earlier;
     }
 

@@ -17,8 +17,9 @@ i686-*)
     mode=${TOLVANIX_I686:-}
     [ -n "$mode" ] || mode=$(sh "$here/../tools/i386/probe.sh" --mode)
     if [ "$mode" = emulated ]; then
+        listed='$1 == name { found = 1 } END { exit !found }'
         if [ "$platform" = i686-wine8 ] &&
-            awk -v name="$name" '$1 == name { found = 1 } END { exit !found }' "$TOLVANIX_VM_JOB/tests.txt"; then
+            awk -v name="$name" "$listed" "$TOLVANIX_VM_JOB/tests.txt"; then
             exec sh "$here/vm-result.sh" "$TOLVANIX_VM_JOB" "$name"
         fi
         echo "not run: this kernel cannot run i386 programs, and the emulated machine runs only"

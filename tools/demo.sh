@@ -10,7 +10,7 @@ host=build/i686/becky_standin.exe
 out=build/demo
 
 if [ "$(sh tools/i386/probe.sh --mode)" != native ]; then
-    echo "demo: the stand-in host runs the shipped DLL under an i386 root's Wine 8, natively, but" >&2
+    echo "demo: the stand-in host runs the shipped DLL under an i386 root's Wine 8, but" >&2
     sh tools/i386/probe.sh >&2
     exit 1
 fi

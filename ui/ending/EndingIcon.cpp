@@ -6,8 +6,8 @@
 
 namespace {
 
-const int kMovingFrames[CEndingIcon::kFrameCount - 1] = {IDI_FRAME_LEAF_LEFT, IDI_FRAME_LEAF_CENTRE, IDI_FRAME_LEAF_RIGHT,
-                                                          IDI_FRAME_LEAF_ON_STAMP};
+const int kMovingFrames[CEndingIcon::kFrameCount - 1] = {
+    IDI_FRAME_LEAF_LEFT, IDI_FRAME_LEAF_CENTRE, IDI_FRAME_LEAF_RIGHT, IDI_FRAME_LEAF_ON_STAMP};
 // The longest the process end waits for the system to have ended the animation thread.
 const DWORD kThreadEndingWaitMs = 500;
 
