@@ -50,6 +50,6 @@ if [ "$mode" = native ]; then
 fi
 job=build/i686/vm-job
 rm -rf "$job/results"
-cp build/i686/*_tests.exe build/i686/exit_child.exe build/i686/Tolvanix.dll "$job/"
+cp build/i686/*_tests.exe build/i686/exit_child.exe build/i686/*.dll "$job/"
 tools/i386/vm.sh run "$job"
 exec tools/with-wine.sh -p x86_64 $ctest
