@@ -20,4 +20,4 @@ const CText CUiGothicDialog::s_controlsFace = "MS UI Gothic";
 
 CWindow::CRegistry CWindow::s_windowRegistry;
 // Destroyed first: each made wrapper leaves the registry as it goes.
-CWindow::CMadeWindows CWindow::s_madeWindows;
+CWindow::CWrapperList CWindow::s_madeWindows;

@@ -21,11 +21,8 @@ CText::CText(const CText& other)
 }
 
 CText::CText(CText&& other) noexcept
-    : m_bytes(other.m_bytes), m_length(other.m_length), m_failed(other.m_failed)
 {
-    other.m_bytes = nullptr;
-    other.m_length = 0;
-    other.m_failed = false;
+    TakeFrom(other);
 }
 
 CText& CText::operator=(const CText& other)
@@ -41,12 +38,7 @@ CText& CText::operator=(CText&& other) noexcept
 {
     if (this != &other) {
         free(m_bytes);
-        m_bytes = other.m_bytes;
-        m_length = other.m_length;
-        m_failed = other.m_failed;
-        other.m_bytes = nullptr;
-        other.m_length = 0;
-        other.m_failed = false;
+        TakeFrom(other);
     }
     return *this;
 }
@@ -131,6 +123,16 @@ void CText::Assign(const char* bytes, size_t length, bool failed)
     memcpy(m_bytes, bytes, length);
     m_bytes[length] = '\0';
     m_length = length;
+}
+
+void CText::TakeFrom(CText& other)
+{
+    m_bytes = other.m_bytes;
+    m_length = other.m_length;
+    m_failed = other.m_failed;
+    other.m_bytes = nullptr;
+    other.m_length = 0;
+    other.m_failed = false;
 }
 
 void CText::MarkFailed()

@@ -42,6 +42,8 @@ public:
 private:
     // Takes the bytes, or marks the text failed when there is no room for them.
     void Assign(const char* bytes, size_t length, bool failed);
+    // Takes the other text's bytes, leaving it empty.
+    void TakeFrom(CText& other);
     void MarkFailed();
 
     char* m_bytes = nullptr;

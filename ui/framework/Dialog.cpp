@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include <new>
-
 #include "settings/ModuleInstance.h"
 
 namespace {
@@ -31,11 +29,7 @@ CDialog::CDialog() : m_parent(nullptr), m_templateId(0), m_savedFocus(nullptr)
     m_asDialog = this;
 }
 
-CDialog::~CDialog()
-{
-    for (size_t at = 0; at < m_controls.Count(); ++at)
-        delete m_controls[at];
-}
+CDialog::~CDialog() = default;
 
 int CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -126,16 +120,8 @@ CWindow* CDialog::GetDlgItem(int id)
     HWND control = ::GetDlgItem(m_hWnd, id);
     if (!control)
         return nullptr;
-    for (size_t at = 0; at < m_controls.Count(); ++at) {
-        if (m_controls[at]->m_hWnd == control)
-            return m_controls[at];
-    }
-    CWindow* wrapper = new (std::nothrow) CWindow(control);
-    if (wrapper && !m_controls.Append(wrapper)) {
-        delete wrapper;
-        wrapper = nullptr;
-    }
-    return wrapper;
+    CWindow* wrapper = m_controls.Find(control);
+    return wrapper ? wrapper : m_controls.Make(control);
 }
 
 bool CDialog::GetFontRecord(LOGFONTA& font)

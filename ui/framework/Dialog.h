@@ -30,8 +30,8 @@ public:
     // Puts a copy of the dialog's font with another face on every descendant window.
     int SetControlsFontFace(const CText& faceName);
 
-    // The control wrappers, owned; each is found by its window handle.
-    CPlainList<CWindow*> m_controls;
+    // The control wrappers, owned, each found by its window handle.
+    CWrapperList m_controls;
     CWindow* m_parent;
     WORD m_templateId;
     HWND m_savedFocus;

@@ -51,16 +51,30 @@ void CWindow::CRegistry::RemoveIfNaming(HWND window, const CWindow* wrapper)
         m_entries.RemoveAt(at);
 }
 
-CWindow::CMadeWindows::~CMadeWindows()
+CWindow::CWrapperList::~CWrapperList()
 {
-    // Each made wrapper leaves the registry as it goes.
-    for (size_t at = 0; at < m_made.Count(); ++at)
-        delete m_made[at];
+    // A registered wrapper leaves the registry as it goes.
+    for (size_t at = 0; at < m_wrappers.Count(); ++at)
+        delete m_wrappers[at];
 }
 
-bool CWindow::CMadeWindows::Keep(CWindow* made)
+CWindow* CWindow::CWrapperList::Make(HWND window)
 {
-    return m_made.Append(made);
+    CWindow* made = new (std::nothrow) CWindow(window);
+    if (made && !m_wrappers.Append(made)) {
+        delete made;
+        return nullptr;
+    }
+    return made;
+}
+
+CWindow* CWindow::CWrapperList::Find(HWND window) const
+{
+    for (size_t at = 0; at < m_wrappers.Count(); ++at) {
+        if (m_wrappers[at]->m_hWnd == window)
+            return m_wrappers[at];
+    }
+    return nullptr;
 }
 
 CWindow::CWindow() : m_hWnd(nullptr), m_prevWndProc(nullptr), m_flag(1)
@@ -168,14 +182,9 @@ CWindow* CWindow::FromHandle(HWND window)
         return nullptr;
     if (CWindow* registered = Lookup(window))
         return registered;
-    CWindow* made = new (std::nothrow) CWindow(window);
-    if (!made)
-        return nullptr;
-    if (!s_madeWindows.Keep(made)) {
-        delete made;
-        return nullptr;
-    }
-    made->Register();
+    CWindow* made = s_madeWindows.Make(window);
+    if (made)
+        made->Register();
     return made;
 }
 

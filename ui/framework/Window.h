@@ -100,25 +100,28 @@ public:
         static bool s_open;
     };
 
-    // The wrappers FromHandle made, each owned from then until unload.
-    class CMadeWindows {
+    // Wrappers the list made and owns until it goes: the made wrappers of FromHandle, a
+    // dialog's control wrappers.
+    class CWrapperList {
     public:
-        CMadeWindows() = default;
-        ~CMadeWindows();
-        CMadeWindows(const CMadeWindows&) = delete;
-        CMadeWindows& operator=(const CMadeWindows&) = delete;
+        CWrapperList() = default;
+        ~CWrapperList();
+        CWrapperList(const CWrapperList&) = delete;
+        CWrapperList& operator=(const CWrapperList&) = delete;
 
-        // False, the wrapper still the caller's, when there is no room to keep it.
-        bool Keep(CWindow* made);
-        size_t Count() const { return m_made.Count(); }
+        // A new wrapper of the handle (attach constructor), kept; null without room for it.
+        CWindow* Make(HWND window);
+        // The first kept wrapper of the handle, or null.
+        CWindow* Find(HWND window) const;
+        size_t Count() const { return m_wrappers.Count(); }
 
     private:
-        CPlainList<CWindow*> m_made;
+        CPlainList<CWindow*> m_wrappers;
     };
 
     // Both defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
     static CRegistry s_windowRegistry;
-    static CMadeWindows s_madeWindows;
+    static CWrapperList s_madeWindows;
 
 protected:
     CDialog* m_asDialog = nullptr;
