@@ -58,11 +58,7 @@ if [ "${1:-}" = measure ]; then
     exit 0
 fi
 
-if [ "$(sh tools/i386/probe.sh --mode)" != native ]; then
-    echo "bench: the figures are the shipped DLL's under an i386 root's Wine 8, natively, but" >&2
-    sh tools/i386/probe.sh >&2
-    exit 1
-fi
+sh tools/i386/probe.sh --needed-by "make bench"
 tools/i386/root.sh build "$platform"
 raw=$(mktemp)
 trap 'rm -f "$raw"' EXIT

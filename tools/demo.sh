@@ -9,11 +9,7 @@ platform=i686-wine8
 host=build/i686/becky_standin.exe
 out=build/demo
 
-if [ "$(sh tools/i386/probe.sh --mode)" != native ]; then
-    echo "demo: the stand-in host runs the shipped DLL under an i386 root's Wine 8, but" >&2
-    sh tools/i386/probe.sh >&2
-    exit 1
-fi
+sh tools/i386/probe.sh --needed-by "make demo"
 tools/i386/root.sh build "$platform"
 on_platform="tools/on-platform.sh $platform"
 

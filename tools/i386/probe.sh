@@ -3,8 +3,10 @@
 # exit with 42, and no binfmt_misc entry may hand i386 programs to an emulator (which would run
 # it too, slowly; the emulated machine's image build registers one while it runs).
 #
-#   probe.sh          says which way the i686 tests run, and why
-#   probe.sh --mode   "native" or "emulated" alone
+#   probe.sh              says which way the i686 tests run, and why
+#   probe.sh --mode       "native" or "emulated" alone
+#   probe.sh --needed-by WHAT
+#                         fails, saying why, where WHAT cannot run the i686 build natively
 set -eu
 
 program=$(mktemp)
@@ -45,6 +47,11 @@ done
 
 if [ "${1:-}" = --mode ]; then
     if [ -z "$why" ]; then echo native; else echo emulated; fi
+elif [ "${1:-}" = --needed-by ]; then
+    if [ -n "$why" ]; then
+        echo "$2 runs the shipped DLL under an i386 root's Wine 8, but $why" >&2
+        exit 1
+    fi
 elif [ -z "$why" ]; then
     echo "i686 tests: native, in the i386 roots (this kernel runs i386 programs itself)"
 else
