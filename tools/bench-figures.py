@@ -2,7 +2,7 @@
 """The benchmark figures from the raw samples that tools/bench.sh took, one "name: value unit"
 a line. A figure whose samples are missing fails the run with its name.
 
-    bench-figures.py RAW DLL_BYTES"""
+    bench-figures.py RAW PLATFORM DLL_BYTES"""
 import statistics
 import sys
 
@@ -13,13 +13,14 @@ class Samples(dict):
 
 
 def main():
-    raw, dll_bytes = sys.argv[1], int(sys.argv[2])
+    raw, platform, dll_bytes = sys.argv[1], sys.argv[2], int(sys.argv[3])
     found = {}
     for line in open(raw):
         name, _, value = line.strip().partition(" ")
         found.setdefault(name, []).append(float(value))
     median = Samples({name: statistics.median(values) for name, values in found.items()})
 
+    print(f"bench_platform: {platform}")
     print(f"exit_ratio: {median['exit'] / median['baseline']:.3f} x")
     print(f"exit_ms: {median['exit']:.3f} ms")
     print(f"exit_baseline_ms: {median['baseline']:.3f} ms")

@@ -1,17 +1,18 @@
 #!/bin/sh
-# Prints the benchmark figures of the shipped i686 DLL under Wine 8, one "name: value unit" a
-# line, and saves them to build/bench.txt. Figures that depend on per-process state are taken
-# in fresh processes, each beside its baseline in the same run, as medians. The process-end run
-# ends 200 child hosts (PROCESS_END_RUNS) with freed memory poisoned, so that a read of one
-# crashes. A mode that fails, or a figure that is missing, fails the run with its name.
+# Prints the benchmark figures, one "name: value unit" a line, and saves them to build/bench.txt:
+# the shipped i686 DLL under an i386 root's Wine 8 where this kernel runs i386 programs, else
+# the x86_64 build of the same sources under this machine's own Wine; the "bench_platform"
+# line names which, and every ratio is taken on that one platform in the one run. Figures that
+# depend on per-process state are taken in fresh processes, each beside its baseline in the
+# same run, as medians. The process-end run ends 200 child hosts (PROCESS_END_RUNS) with freed
+# memory poisoned, so that a read of one crashes. A mode that fails, or a figure that is
+# missing, fails the run with its name. "dll_bytes" is always the shipped file's size.
 #
-#   bench.sh                 measures under a virtual display, then prints the figures
-#   bench.sh measure RAW     (inside with-wine.sh) appends each mode's "name value" to RAW
+#   bench.sh                         measures under a virtual display, then prints the figures
+#   bench.sh measure PLATFORM RAW    (inside with-wine.sh) appends each mode's "name value" to RAW
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-platform=i686-wine8
-bench="build/i686/tolvanix_bench.exe"
 
 # run NAME MODE [ARGS...]: the mode's output, or the run stops with the figure's name.
 run() {
@@ -34,15 +35,18 @@ sample() {
 }
 
 if [ "${1:-}" = measure ]; then
-    raw=$2
-    plugin="Z:$root/build/i686/Tolvanix.dll"
+    platform=$2
+    raw=$3
+    tree=build/${platform%%-*}
+    bench="$tree/tolvanix_bench.exe"
+    plugin="Z:$root/$tree/Tolvanix.dll"
     i=0
     while [ $i -lt "${BENCH_SAMPLES:-15}" ]; do
         sample exit exit-sample
         sample baseline baseline-sample
         sample load load-sample "$plugin"
-        sample empty load-sample "Z:$root/build/i686/empty_module.dll"
-        sample floor load-sample "Z:$root/build/i686/floor_module.dll"
+        sample empty load-sample "Z:$root/$tree/empty_module.dll"
+        sample floor load-sample "Z:$root/$tree/floor_module.dll"
         sample first first-load-sample "$plugin"
         i=$((i + 1))
     done
@@ -58,10 +62,11 @@ if [ "${1:-}" = measure ]; then
     exit 0
 fi
 
-sh tools/i386/probe.sh --needed-by "make bench"
-tools/i386/root.sh build "$platform"
+platform=$(sh tools/i386/probe.sh --platform bench)
+case $platform in i686-*) tools/i386/root.sh build "$platform" ;; esac
 raw=$(mktemp)
 trap 'rm -f "$raw"' EXIT
-tools/with-wine.sh -p "$platform" sh tools/bench.sh measure "$raw"
-python3 tools/bench-figures.py "$raw" "$(stat -c %s build/i686/Tolvanix.dll)" >build/bench.txt
+tools/with-wine.sh -p "$platform" sh tools/bench.sh measure "$platform" "$raw"
+python3 tools/bench-figures.py "$raw" "$platform" "$(stat -c %s build/i686/Tolvanix.dll)" \
+    >build/bench.txt
 cat build/bench.txt

@@ -1,16 +1,17 @@
 #!/bin/sh
-# Runs the shipped DLL in the i686 stand-in host, under an i386 root's Wine 8. With a display,
-# interactively; without one, as a scripted user under a virtual display that leaves pictures
-# in build/demo/.
+# Runs the plug-in in the stand-in host: the shipped i686 DLL under an i386 root's Wine 8 where
+# this kernel runs i386 programs, else the x86_64 build of the same sources under this machine's
+# own Wine (the emulated i386 machine has no display to show, and would take minutes). With a
+# display, interactively; without one, as a scripted user under a virtual display that leaves
+# pictures in build/demo/.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-platform=i686-wine8
-host=build/i686/becky_standin.exe
 out=build/demo
 
-sh tools/i386/probe.sh --needed-by "make demo"
-tools/i386/root.sh build "$platform"
+platform=$(sh tools/i386/probe.sh --platform demo)
+case $platform in i686-*) tools/i386/root.sh build "$platform" ;; esac
+host=build/${platform%%-*}/becky_standin.exe
 on_platform="tools/on-platform.sh $platform"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && [ -z "${TOLVANIX_HEADLESS:-}" ]; then

@@ -4,9 +4,10 @@
 # Where this kernel runs i386 programs itself (tools/i386/probe.sh), the i686 tests run natively
 # under the Wine 8 and Wine 10 of two i386 roots, made meanwhile or taken from the cache; no
 # build of the emulated machine's image may run meanwhile, which the lock ensures. Where it
-# cannot, the emulated machine runs the i686 list under its Wine 8 first, and the i686 tests
-# report what it did there (TOLVANIX_I686=emulated). "test.sh emulated" takes that way for the
-# i686 list alone, whatever the kernel can do (make test-i686).
+# cannot, or TOLVANIX_I686=emulated asks for it, the emulated machine's image is made meanwhile
+# (or taken from the cache), the machine runs the whole i686 list under its Wine 8, and the i686
+# tests report what it did there. "test.sh emulated" takes that way for the i686 list alone,
+# whatever the kernel can do (make test-i686).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -17,25 +18,39 @@ caches="${TOLVANIX_CACHE:-/var/cache/tolvanix}"
 
 trees='"x86_64" "i686"'
 if [ "${1:-}" = emulated ]; then
-    mode=emulated
+    TOLVANIX_I686=emulated
     trees='"i686"'
-    echo "i686 tests: in the emulated i386 machine, as asked"
-else
-    sh tools/i386/probe.sh
-    mode=$(sh tools/i386/probe.sh --mode)
 fi
-export TOLVANIX_I686=$mode
+sh tools/i386/probe.sh
+TOLVANIX_I686=$(sh tools/i386/probe.sh --mode)
+export TOLVANIX_I686
 
-roots=""
-if [ "$mode" = native ]; then
+# What the i686 tests need, made while the programs compile, each into its own log.
+makers=""
+make_meanwhile() {
+    log=$1
+    shift
+    mkdir -p build
+    "$@" >"build/$log" 2>&1 &
+    makers="$makers $!:$log"
+}
+if [ "$TOLVANIX_I686" = native ]; then
     for platform in i686-wine8 i686-wine10; do
-        tools/i386/root.sh build "$platform" &
-        roots="$roots $!"
+        make_meanwhile "root-$platform.log" tools/i386/root.sh build "$platform"
     done
+else
+    # Installed first: two package installs at once would collide.
+    tools/install-deps.sh vm
+    echo "i686 tests: making the emulated machine's image meanwhile, unless it is cached"
+    make_meanwhile vm-image.log tools/i386/vm.sh image
 fi
 make --no-print-directory tests
-for pid in $roots; do
-    wait "$pid"
+for maker in $makers; do
+    if ! wait "${maker%%:*}"; then
+        echo "test: making what the i686 tests run in failed; the end of build/${maker#*:}:" >&2
+        tail -20 "build/${maker#*:}" >&2
+        exit 1
+    fi
 done
 
 # One list of the trees' tests.
@@ -43,13 +58,13 @@ echo "subdirs($trees)" >build/CTestTestfile.cmake
 ctest="ctest --test-dir build --output-on-failure -j$test_jobs"
 # Wine's own error messages go with a failing test's output.
 export WINEDEBUG=-all,err+all
-if [ "$mode" = native ]; then
+if [ "$TOLVANIX_I686" = native ]; then
     mkdir -p "$caches"
     exec flock -s "$caches/i386.lock" \
         tools/with-wine.sh -p x86_64 -p i686-wine8 -p i686-wine10 $ctest
 fi
 job=build/i686/vm-job
 rm -rf "$job/results"
-cp build/i686/*_tests.exe build/i686/exit_child.exe build/i686/*.dll "$job/"
+cp build/i686/*_tests.exe build/i686/*_child.exe build/i686/*.dll "$job/"
 tools/i386/vm.sh run "$job"
 exec tools/with-wine.sh -p x86_64 $ctest

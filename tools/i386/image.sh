@@ -2,15 +2,14 @@
 # that goes into the image is named in vm.sh's cache key; this one is too.
 #
 # Stages, each logged with its time: the kernel and busybox from Debian's i386 archive; a
-# small first stage (initramfs) that mounts the disk; the root file system (debootstrap, then
-# its second stage and Wine, in a chroot under user-mode emulation when this machine can run
-# i386 programs that way, else at the first boot); the disk; the first boot, which makes the
-# Wine prefix.
+# small first stage (initramfs) that mounts the disk; the root file system, made by the recipe
+# of the native roots (root.sh userland), its i386 programs run by user-mode emulation; the
+# disk; the first boot, which makes the Wine prefix.
 
 mirror="${TOLVANIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
-# The modules that reach the disk, the shared folder and the network. ext4 checks its metadata
-# with crc32c, which it names nowhere in its dependencies.
-initramfs_modules="virtio_pci virtio_blk virtio_net crc32c_generic ext4 9pnet_virtio 9p"
+# The modules that reach the disk and the shared folder. ext4 checks its metadata with crc32c,
+# which it names nowhere in its dependencies.
+initramfs_modules="virtio_pci virtio_blk crc32c_generic ext4 9pnet_virtio 9p"
 # i386 programs run through qemu-user while our own binfmt entry is registered; it names the
 # interpreter with the F flag, so a chroot needs no copy of it.
 binfmt=/proc/sys/fs/binfmt_misc
@@ -27,24 +26,24 @@ build_image() {
     mkdir -p "$caches"
     exec 8>"$caches/i386.lock"
     if ! flock -xn 8; then
-        log "waiting for the native i686 test run to end"
+        log "waiting for the native i686 test run, or another build of the image, to end"
         flock -x 8
+        [ -f "$cache/ready" ] && return 0
     fi
-    log "building the i386 machine image in $cache (about 10 minutes)"
+    log "building the i386 machine image in $cache"
     work="$cache/work"
     rootfs="$work/rootfs"
-    # A build that was killed may have left the host's /dev mounted in its root.
-    chroot_unmount
     rm -rf --one-file-system "$cache"
     mkdir -p "$work"
     "$here/../install-deps.sh" vm
     stage fetch_kernel_and_busybox
     stage make_initramfs
-    stage make_root
-    if user_mode_on; then
-        stage install_in_chroot
-        user_mode_off
+    if ! user_mode_on; then
+        log "the root needs i386 programs run by qemu-user through binfmt_misc, which failed here"
+        return 1
     fi
+    stage make_root
+    user_mode_off
     stage make_disk
     stage first_boot
     touch "$cache/ready"
@@ -110,24 +109,25 @@ add_module() (
     echo "$name" >>"$initramfs/modules/order"
 )
 
-# debootstrap's first stage: the smallest base, and what the jobs and a first boot that
-# installs Wine still use. Half an hour at most: a slow mirror, not a hung one.
+# The root of the native i686-wine8 platform, and what the boots need besides. Its log is kept
+# in the cache; a failure shows its end.
 make_root() {
-    # Its progress lines; its errors still show.
-    timeout 1800 debootstrap --foreign --arch=i386 --variant=minbase \
-        --include=iproute2,procps bookworm "$rootfs" "$mirror" >/dev/null
-    rm -f "$rootfs/proc"
-    mkdir -p "$rootfs/proc" "$rootfs/sys" "$rootfs/dev" "$rootfs/mnt/job"
-    for script in firstboot.sh install-wine.sh jobinit.sh ../wine-prefix.sh; do
+    if ! "$here/root.sh" userland i686-wine8 "$rootfs" >"$cache/root.log" 2>&1; then
+        log "making the root failed; the end of its log ($cache/root.log):"
+        tail -20 "$cache/root.log" >&2
+        return 1
+    fi
+    for script in firstboot.sh jobinit.sh ../wine-prefix.sh; do
         cp "$here/$script" "$rootfs/${script##*/}"
         chmod +x "$rootfs/${script##*/}"
     done
+    mkdir -p "$rootfs/mnt/job"
     # The base has no init system; the boots power off with busybox.
     cp "$work/busybox/bin/busybox" "$rootfs/bin/busybox"
 }
 
-# Whether i386 programs can run here under qemu-user. Each step's complaint is answered by
-# building the other way, at the first boot, and says nothing more.
+# Whether i386 programs can run here under qemu-user; each step's complaint says no more than
+# the failure does.
 user_mode_on() {
     [ -x /usr/bin/qemu-i386-static ] || return 1
     if [ ! -e "$binfmt/register" ]; then
@@ -137,7 +137,7 @@ user_mode_on() {
     [ -e "$binfmt/$binfmt_entry" ] ||
         printf '%s\n' ":$binfmt_entry:M::$i386_magic:$i386_mask:/usr/bin/qemu-i386-static:F" \
             >"$binfmt/register" 2>/dev/null || { user_mode_off; return 1; }
-    chroot "$rootfs" /bin/true 2>/dev/null || { user_mode_off; return 1; }
+    "$work/busybox/bin/busybox" true 2>/dev/null || { user_mode_off; return 1; }
 }
 
 user_mode_off() {
@@ -146,54 +146,17 @@ user_mode_off() {
     binfmt_mounted=""
 }
 
-# The second stage, then Wine, with the kernel file systems mounted for the package scripts
-# and services kept from starting. Each step half an hour at most, as for debootstrap.
-install_in_chroot() {
-    mount -t proc proc "$rootfs/proc"
-    mount -t sysfs sysfs "$rootfs/sys"
-    mount --bind /dev "$rootfs/dev"
-    printf '#!/bin/sh\nexit 101\n' >"$rootfs/usr/sbin/policy-rc.d"
-    chmod +x "$rootfs/usr/sbin/policy-rc.d"
-    # The image is rebuilt from nothing if anything fails: no need to sync every file.
-    mkdir -p "$rootfs/etc/dpkg/dpkg.cfg.d"
-    echo force-unsafe-io >"$rootfs/etc/dpkg/dpkg.cfg.d/unsafe-io"
-    timeout 1800 chroot "$rootfs" /debootstrap/debootstrap --second-stage >/dev/null  # as above
-    cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
-    if ! timeout 1800 chroot "$rootfs" /install-wine.sh >"$cache/install-wine.log" 2>&1; then
-        log "installing Wine failed; the end of its log ($cache/install-wine.log):"
-        tail -20 "$cache/install-wine.log" >&2
-        return 1
-    fi
-    rm -f "$rootfs/usr/sbin/policy-rc.d" "$rootfs/etc/dpkg/dpkg.cfg.d/unsafe-io" \
-        "$rootfs/etc/resolv.conf"
-    chroot_unmount
-}
-
-chroot_unmount() {
-    for point in dev sys proc; do
-        # A root not made yet has nothing mounted, and no folder to complain about.
-        if mountpoint -q "$rootfs/$point" 2>/dev/null; then umount -l "$rootfs/$point"; fi
-    done
-}
-
-# Whatever a build stopped part-way has left mounted or registered.
-undo_image_mounts() {
-    if [ -n "${rootfs:-}" ]; then chroot_unmount; fi
-    user_mode_off
-}
-
 make_disk() {
     truncate -s 4G "$cache/disk.img"
     mkfs.ext4 -q -d "$rootfs" "$cache/disk.img"
     rm -rf "$work"
 }
 
-# The first boot: what the chroot could not do, and the Wine prefix. An hour at most: without
-# user-mode emulation it installs Wine under full emulation, about 20 minutes here.
+# The first boot makes the Wine prefix; ten minutes at most, for a hang.
 first_boot() {
     share=$(mktemp -d)
     # The machine powers itself off; how the boot went, its status file tells.
-    boot 3600 /firstboot.sh "$share" >"$cache/firstboot.log" 2>&1 || true
+    boot 600 /firstboot.sh "$share" >"$cache/firstboot.log" 2>&1 || true
     status="no status"
     [ -f "$share/firstboot-status" ] && status=$(cat "$share/firstboot-status")
     rm -rf "$share"

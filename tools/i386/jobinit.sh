@@ -5,7 +5,7 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t tmpfs tmpfs /tmp
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 job /mnt/job
-export HOME=/root WINEPREFIX=/root/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export HOME=/root WINEPREFIX=/root/prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 cd /mnt/job
 code=0
 xvfb-run -a -s "-screen 0 1024x768x24" sh ./job.sh >output.log 2>&1 </dev/null || code=$?

@@ -3,15 +3,24 @@
 # exit with 42, and no binfmt_misc entry may hand i386 programs to an emulator (which would run
 # it too, slowly; the emulated machine's image build registers one while it runs).
 #
-#   probe.sh              says which way the i686 tests run, and why
+# TOLVANIX_I686 decides instead when it is set: "emulated" takes the fallback on any machine.
+# A command probes once and exports the way it took, so that every script it starts agrees.
+#
+#   probe.sh              says which way the i686 build runs, and why
 #   probe.sh --mode       "native" or "emulated" alone
-#   probe.sh --needed-by WHAT
-#                         fails, saying why, where WHAT cannot run the i686 build natively
+#   probe.sh --why        why not natively, or nothing
+#   probe.sh --platform WHAT
+#                         the platform on which WHAT (the demo, the bench) runs the build:
+#                         i686-wine8 natively, else x86_64, the same sources under this
+#                         machine's own Wine (the emulated machine has no display to show, and
+#                         would take minutes), which it then says on the error output
 set -eu
 
-program=$(mktemp)
-trap 'rm -f "$program"' EXIT
-python3 - "$program" <<'PY'
+# why: empty where the i386 roots can be used, else the reason.
+probe() {
+    program=$(mktemp)
+    trap 'rm -f "$program"' EXIT
+    python3 - "$program" <<'PY'
 import struct
 import sys
 
@@ -26,34 +35,52 @@ load = struct.pack("<IIIIIIII", 1, 0, base, base, size, size, 5, 0x1000)  # read
 with open(sys.argv[1], "wb") as out:
     out.write(elf + load + code)
 PY
-chmod +x "$program"
-
-why=""
-status=0
-answer=$("$program" 2>&1) || status=$?
-if [ "$status" -ne 42 ]; then
-    why="a static i386 program does not run here (exit code $status${answer:+: $answer})"
-fi
-for entry in /proc/sys/fs/binfmt_misc/*; do
-    case ${entry##*/} in register | status | "*") continue ;; esac
-    grep -qx enabled "$entry" || continue
-    # The ELF header's class (32-bit) and machine (i386) bytes.
-    case $(sed -n 's/^magic //p' "$entry") in
-    7f454c4601??????????????????????????0300*)
-        why="binfmt_misc entry ${entry##*/} sends i386 programs to $(sed -n 's/^interpreter //p' "$entry")"
-        ;;
-    esac
-done
-
-if [ "${1:-}" = --mode ]; then
-    if [ -z "$why" ]; then echo native; else echo emulated; fi
-elif [ "${1:-}" = --needed-by ]; then
-    if [ -n "$why" ]; then
-        echo "$2 runs the shipped DLL under an i386 root's Wine 8, but $why" >&2
-        exit 1
+    chmod +x "$program"
+    status=0
+    answer=$("$program" 2>&1) || status=$?
+    if [ "$status" -ne 42 ]; then
+        echo "a static i386 program does not run here (exit code $status${answer:+: $answer})"
+        return
     fi
-elif [ -z "$why" ]; then
-    echo "i686 tests: native, in the i386 roots (this kernel runs i386 programs itself)"
-else
-    echo "i686 tests: in the emulated i386 machine, since $why"
-fi
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        case ${entry##*/} in register | status | "*") continue ;; esac
+        grep -qx enabled "$entry" || continue
+        # The ELF header's class (32-bit) and machine (i386) bytes.
+        case $(sed -n 's/^magic //p' "$entry") in
+        7f454c4601??????????????????????????0300*)
+            echo "binfmt_misc entry ${entry##*/} sends i386 programs to $(sed -n 's/^interpreter //p' "$entry")"
+            return
+            ;;
+        esac
+    done
+}
+
+case ${TOLVANIX_I686:-} in
+"") why=$(probe) ;;
+native) why="" ;;
+emulated) why="TOLVANIX_I686=emulated asks for the fallback" ;;
+*)
+    echo "probe.sh: TOLVANIX_I686 is native or emulated, not \"$TOLVANIX_I686\"" >&2
+    exit 2
+    ;;
+esac
+
+case ${1:-} in
+--mode) if [ -z "$why" ]; then echo native; else echo emulated; fi ;;
+--why) echo "$why" ;;
+--platform)
+    if [ -z "$why" ]; then
+        echo i686-wine8
+    else
+        echo "$2: the x86_64 build of the same sources, under this machine's 64-bit Wine, since $why" >&2
+        echo x86_64
+    fi
+    ;;
+*)
+    if [ -z "$why" ]; then
+        echo "i686 build: native, in the i386 roots (this kernel runs i386 programs itself)"
+    else
+        echo "i686 build: in the emulated i386 machine, since $why"
+    fi
+    ;;
+esac

@@ -1,13 +1,17 @@
 #!/bin/sh
 # The i386 Debian roots in which the shipped 32-bit DLL's tests run under 32-bit Wine, natively:
 # one root for each i686 platform, with its release's Wine and a ready Wine prefix. They are
-# cached outside the work tree, keyed by this recipe, and made again when it changes.
+# cached outside the work tree, keyed by this recipe, and made again when it changes. The
+# emulated machine's disk is made from the same recipe (userland), its prefix at its first boot.
 #
 #   root.sh build PLATFORM        makes the platform's root unless the cache has it
 #   root.sh prefix PLATFORM       the root's ready Wine prefix, as a path on this machine
 #   root.sh run PLATFORM CMD...   runs CMD inside the root, where this work tree, /tmp (the
 #                                 display, Wine's sockets) and the kernel's file systems are
 #                                 seen at the same paths as here
+#   root.sh userland PLATFORM DIR makes the platform's root without the prefix in DIR; where
+#                                 this kernel cannot run i386 programs, an emulator registered
+#                                 with binfmt_misc must run them (tools/i386/image.sh)
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,7 +20,8 @@ mirror="${TOLVANIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
 
 log() { echo "root: $(date +%T) $*" >&2; }
 
-[ $# -ge 2 ] || { echo "usage: root.sh build|prefix|run PLATFORM [CMD...]" >&2; exit 2; }
+usage="usage: root.sh build|prefix|run|userland PLATFORM [CMD...|DIR]"
+[ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
 command=$1
 platform=$2
 shift 2
@@ -48,22 +53,32 @@ enter() {
     ' enter "$into" "$work_tree" "$PWD" "$@"
 }
 
-# The base, its release's Wine with what the tests ask for (install-wine.sh, which the emulated
-# machine's image shares), and the project's Wine prefix, made with that Wine.
+# The base and its release's Wine with what the tests ask for (install-wine.sh). Services stay
+# stopped, and nothing is synced file by file: a failed build starts over. The second stage
+# runs in the root like everything after it, natively or under the registered emulator.
+make_userland() {
+    into=$1
+    began=$(date +%s)
+    rm -rf --one-file-system "$into"
+    mkdir -p "$into"
+    debootstrap --foreign --arch=i386 --variant=minbase --include=procps "$release" "$into" \
+        "$mirror"
+    printf '#!/bin/sh\nexit 101\n' >"$into/usr/sbin/policy-rc.d"
+    chmod +x "$into/usr/sbin/policy-rc.d"
+    echo force-unsafe-io >"$into/etc/dpkg/dpkg.cfg.d/unsafe-io"
+    enter "$into" /debootstrap/debootstrap --second-stage
+    log "$platform: base installed after $(($(date +%s) - began)) s"
+    cp /etc/resolv.conf "$into/etc/resolv.conf"
+    enter "$into" sh "$here/install-wine.sh"
+    log "$platform: Wine $(enter "$into" dpkg-query -W -f '${Version}' wine) installed after $(($(date +%s) - began)) s"
+}
+
+# The userland, and the project's Wine prefix, made with its Wine.
 make_root() {
     log "making the $release root for $platform in $dir"
     began=$(date +%s)
-    rm -rf --one-file-system "$dir"
-    mkdir -p "$dir"
-    debootstrap --arch=i386 --variant=minbase "$release" "$rootfs" "$mirror" >"$dir/build.log"
-    log "$platform: base installed after $(($(date +%s) - began)) s"
-    # Services stay stopped, and nothing is synced file by file: a failed build starts over.
-    printf '#!/bin/sh\nexit 101\n' >"$rootfs/usr/sbin/policy-rc.d"
-    chmod +x "$rootfs/usr/sbin/policy-rc.d"
-    echo force-unsafe-io >"$rootfs/etc/dpkg/dpkg.cfg.d/unsafe-io"
-    cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
-    enter "$rootfs" sh "$here/install-wine.sh" >>"$dir/build.log" 2>&1
-    log "$platform: $(enter "$rootfs" wine --version) installed after $(($(date +%s) - began)) s"
+    make_userland "$rootfs" >"$dir.log" 2>&1
+    mv "$dir.log" "$dir/build.log"
     enter "$rootfs" env HOME=/root WINEPREFIX=/root/prefix WINEDEBUG=-all \
         sh "$work_tree/tools/wine-prefix.sh" >>"$dir/build.log" 2>&1
     log "$platform: root ready after $(($(date +%s) - began)) s"
@@ -76,8 +91,8 @@ build() {
     exec 9>"$dir.lock"
     flock 9
     [ -f "$dir/ready" ] && return 0
-    trap 'log "making the $platform root failed; the end of its log ($dir/build.log):"
-          tail -20 "$dir/build.log" >&2' EXIT
+    trap 'log "making the $platform root failed; the end of its log:"
+          tail -20 "$dir.log" "$dir/build.log" 2>/dev/null >&2' EXIT
     make_root
     trap - EXIT
     touch "$dir/ready"
@@ -94,8 +109,9 @@ run)
     [ -f "$dir/ready" ] || { echo "root.sh: the $platform root is not made yet (root.sh build $platform)" >&2; exit 1; }
     enter "$rootfs" "$@"
     ;;
+userland) make_userland "$1" ;;
 *)
-    echo "usage: root.sh build|prefix|run PLATFORM [CMD...]" >&2
+    echo "$usage" >&2
     exit 2
     ;;
 esac

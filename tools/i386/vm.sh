@@ -12,8 +12,8 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-recipe=$(cat "$here/image.sh" "$here/firstboot.sh" "$here/install-wine.sh" "$here/jobinit.sh" \
-    "$here/initramfs-init.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
+recipe=$(cat "$here/image.sh" "$here/root.sh" "$here/firstboot.sh" "$here/install-wine.sh" \
+    "$here/jobinit.sh" "$here/initramfs-init.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
 caches="${TOLVANIX_CACHE:-/var/cache/tolvanix}"
 cache="$caches/i386-image/$recipe"
 
@@ -24,18 +24,17 @@ log() { echo "vm: $(date +%T) $*" >&2; }
 # it was built.
 boot() {
     timeout --kill-after=10 "$1" qemu-system-i386 ${snapshot:-} \
-        -accel tcg,thread=multi -cpu max,smap=off -smp 2 -m 2048 -nographic -no-reboot \
+        -accel tcg,thread=multi -cpu max,smap=off -smp 2 -m 3072 -nographic -no-reboot \
         -kernel "$cache/vmlinuz" -initrd "$cache/initrd.gz" \
         -append "console=ttyS0 quiet tolvanix.init=$2" \
         -drive "file=$cache/disk.img,if=virtio,format=raw" \
-        -nic user,model=virtio-net-pci \
         -virtfs "local,path=$3,mount_tag=job,security_model=none,id=job" </dev/null
 }
 
 . "$here/image.sh"
 
-# The job's programs take about 15 minutes here; the limit (40 minutes) is for a machine
-# twice as slow, not for a hang, which each program's own limit inside catches.
+# The limit (40 minutes) is for a machine far slower than these, not for a hang, which each
+# program's own limit inside catches.
 run_job() {
     job=$(cd "$1" && pwd)
     build_image
@@ -55,8 +54,8 @@ run_job() {
     return "$(cat "$job/exit-code")"
 }
 
-# A build stopped part-way undoes its mounts and binfmt entry.
-trap undo_image_mounts EXIT
+# A build stopped part-way undoes its binfmt entry; root.sh's mounts end with its processes.
+trap user_mode_off EXIT
 trap 'exit 1' HUP INT TERM
 
 case "${1:-}" in
