@@ -31,15 +31,17 @@ bool CIniFile::FileExists() const
 
 bool CIniFile::EnsureFolder() const
 {
-    CPathParts parts = SplitPath(FilePath);
-    return CreateFolderChain(parts.drive + parts.folder);
+    // The whole folder: a cut one would be made under another name.
+    return CreateFolderChain(FolderOf(FilePath));
 }
 
 int CAppInfo::LoadFrom(const CText& otherPath)
 {
     CText kept = std::move(FilePath);
     FilePath = otherPath;
-    int result = Load();
+    // Without room for the other path nothing is read: the profile functions would answer
+    // every key with its default.
+    int result = FilePath.IsEmpty() ? 0 : Load();
     FilePath = std::move(kept);
     return result;
 }

@@ -23,6 +23,7 @@ public:
     virtual int Load() = 0;
     virtual int Save() = 0;
 
-    // Reads the record from another file; FilePath is left as it was.
+    // Reads the record from another file; FilePath is left as it was. 0, the record untouched,
+    // when the other path is empty or there was no room to take it.
     int LoadFrom(const CText& otherPath);
 };

@@ -10,14 +10,24 @@
 
 namespace {
 
-// The module's full file name; empty when the platform cut it to fit the buffer.
+// The module's full file name in the ANSI code page; empty when the platform cut it to fit
+// the buffer or a character of it has no ANSI form. Asked for in UTF-16: the ANSI call may cut
+// a name of two-byte characters short of the buffer's end without saying so.
 CText GetModuleFileNameText()
 {
-    char buffer[MAX_PATH];
-    DWORD length = GetModuleFileNameA(GetModuleInstance(), buffer, sizeof(buffer));
-    if (length == 0 || length >= sizeof(buffer))
+    wchar_t wide[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(GetModuleInstance(), wide, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
         return CText();
-    return CText(buffer, length);
+    // At most two bytes a UTF-16 unit in any ANSI code page the host runs under.
+    char buffer[2 * MAX_PATH];
+    BOOL replaced = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide,
+                                          static_cast<int>(length), buffer, sizeof(buffer),
+                                          nullptr, &replaced);
+    if (bytes <= 0 || replaced)
+        return CText();
+    return CText(buffer, static_cast<size_t>(bytes));
 }
 
 // An open handle to whatever a path names, for reading (or for nothing, with no access asked).
@@ -51,6 +61,18 @@ private:
     bool m_known = false;
 };
 
+// Makes an empty file at the path unless something is there already: ERROR_SUCCESS, or the
+// reason why not (ERROR_FILE_EXISTS when it was there).
+DWORD MakeNewFile(const CText& path)
+{
+    HANDLE file = CreateFileA(path.Chars(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    CKernelHandle made(file);
+    return ERROR_SUCCESS;
+}
+
 bool NameSameFile(const CText& first, const CText& second)
 {
     return CFileIdentity(first).SameAs(CFileIdentity(second));
@@ -83,7 +105,11 @@ private:
 CText GetModuleFileTitle()
 {
     CText fileName = GetModuleFileNameText();
-    return fileName.IsEmpty() ? fileName : SplitPath(fileName).title;
+    if (fileName.IsEmpty())
+        return fileName;
+    // A cut title would name another file.
+    CPathParts parts = SplitPath(fileName);
+    return parts.cut ? CText() : parts.title;
 }
 
 CText GetPluginDataFolder()
@@ -107,11 +133,10 @@ CText GetSettingsFilePath()
 
 CText GetOldSettingsFilePath()
 {
-    CText fileName = GetModuleFileNameText();
-    if (fileName.IsEmpty())
-        return fileName;
-    CPathParts parts = SplitPath(fileName);
-    return parts.drive + parts.folder + parts.title + ".ini";
+    CText title = GetModuleFileTitle();
+    if (title.IsEmpty())
+        return title;
+    return FolderOf(GetModuleFileNameText()) + title + ".ini";
 }
 
 void StartUpSettings()
@@ -122,9 +147,17 @@ void StartUpSettings()
     g_endingInfo.FilePath = current;
     if (g_endingInfo.FilePath.IsEmpty())
         return;
-    if (FileExists(current)) {
+    switch (KindOf(current)) {
+    case CPathKind::kFile:
         g_endingInfo.Load();
         return;
+    case CPathKind::kUnknown:
+        // Not known to be absent (a share not reconnected yet, a refused query): the user's
+        // file may be there, and nothing may be written over it.
+        return;
+    case CPathKind::kNothing:
+    case CPathKind::kFolder:
+        break;
     }
     CText old = GetOldSettingsFilePath();
     if (old.Failed() || old == current)
@@ -135,8 +168,20 @@ void StartUpSettings()
     CEarlierFile earlier(old);
     if (earlier.IsBusy())
         return;
-    g_endingInfo.LoadFrom(old);
-    if (!g_endingInfo.SaveConfirmed()) {
+    // The current file is claimed first: of two host processes starting together, only the one
+    // that made it carries over, writes or deletes; the other reads what it finds there.
+    g_endingInfo.EnsureFolder();
+    const DWORD claimed = MakeNewFile(current);
+    if (claimed == ERROR_FILE_EXISTS && FileExists(current)) {
+        g_endingInfo.Load();
+        return;
+    }
+    if (claimed != ERROR_SUCCESS) {
+        // Carried over nowhere: the earlier values hold for this run only.
+        g_endingInfo.LoadFrom(old);
+        return;
+    }
+    if (!g_endingInfo.LoadFrom(old) || !g_endingInfo.SaveConfirmed()) {
         DeleteFileA(current.Chars());
         return;
     }

@@ -134,6 +134,55 @@ TEST_F(AllocationFailure, EachAllocationOfTheStartUpMayFail)
     ExpectEverythingWorks();
 }
 
+// The earlier version's file beside the module is carried over whole, or stays where it is
+// with nothing written: never the defaults in its place.
+TEST_F(AllocationFailure, EachAllocationOfACarryOverMayFail)
+{
+    const std::string earlierPath = m_temp.Path("tools\\Tolvanix.ini");
+    const CSwitchValues earlier = {0, 1, 0, 1, 0};
+    auto placeTheEarlierFile = [&] {
+        DeleteFileA(SettingsPath().c_str());
+        WriteFileText(earlierPath, SettingsFileText(earlier));
+    };
+    MakeFolders(m_temp.Path("tools"));
+    placeTheEarlierFile();
+    const long allocations = AllocationsOf([this] { Load(); });
+    ASSERT_GT(allocations, 0);
+    m_plugin.reset();
+    for (long nth = 1; nth <= allocations; ++nth) {
+        SCOPED_TRACE("allocation " + std::to_string(nth) + " of " + std::to_string(allocations));
+        placeTheEarlierFile();
+        CFailingAllocator::FailOnly(nth);
+        { CLoadedPlugin plugin(m_temp.Path("tools\\Tolvanix.dll")); }
+        CFailingAllocator::Pass();
+        if (IsFile(earlierPath)) {
+            EXPECT_EQ(SettingsFileText(earlier), ReadFileText(earlierPath));
+            EXPECT_FALSE(IsFile(SettingsPath())) << "nothing written while it stays";
+        } else {
+            EXPECT_EQ(SettingsFileText(earlier), ReadFileText(SettingsPath())) << "carried over whole";
+        }
+    }
+}
+
+// The host's first setup, before any exit: the window registry grows for the first time. A
+// dialog whose object could not be found would take no button, key or close box, and leave the
+// host's main window disabled for good.
+TEST_F(AllocationFailure, EachAllocationOfAFirstSetupMayFail)
+{
+    Load();
+    const long allocations = AllocationsOf([this] { Setup(IDOK); });
+    ASSERT_GT(allocations, 0);
+    for (long nth = 1; nth <= allocations; ++nth) {
+        SCOPED_TRACE("allocation " + std::to_string(nth) + " of " + std::to_string(allocations));
+        Load();
+        CFailingAllocator::FailOnly(nth);
+        EXPECT_EQ(1, Setup(IDCANCEL)) << "the dialog ended";
+        CFailingAllocator::Pass();
+        EXPECT_TRUE(IsWindowEnabled(m_host.Handle())) << "the host's window takes input again";
+    }
+    ExpectEverythingWorks();
+}
+
 TEST_F(AllocationFailure, EveryExportAnswersWithoutMemory)
 {
     Load();

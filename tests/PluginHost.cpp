@@ -149,16 +149,19 @@ std::string CPluginHostTest::SettingsPath(const std::string& title) const
     return m_temp.Path("data\\Plugins\\" + title + ".ini");
 }
 
-CDialogDriver::CDialogDriver(Script script, DWORD waitMs)
+CDialogDriver::CDialogDriver(Script script)
     : m_ownerThread(GetCurrentThreadId()),
-      m_thread([this, script, waitMs]() {
+      m_thread([this, script]() {
           HWND dialog = nullptr;
-          if (!WaitFor([&dialog, this] { return (dialog = standin::VisibleDialog(m_ownerThread)); },
-                       waitMs))
+          WaitFor([&dialog, this] {
+              return m_callReturned || (dialog = standin::VisibleDialog(m_ownerThread));
+          }, INFINITE);
+          if (!dialog)
               return;
           m_found = true;
           script(dialog);
-          if (!WaitFor([dialog] { return !IsWindow(dialog); }, 2000))
+          // A click the dialog missed, or a script that leaves it open: closed until it goes.
+          while (!WaitFor([this] { return m_callReturned.load(); }, 2000))
               PostMessageA(dialog, WM_CLOSE, 0, 0);
       })
 {
@@ -166,12 +169,12 @@ CDialogDriver::CDialogDriver(Script script, DWORD waitMs)
 
 CDialogDriver::~CDialogDriver()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    Found();
 }
 
 bool CDialogDriver::Found()
 {
+    m_callReturned = true;
     if (m_thread.joinable())
         m_thread.join();
     return m_found;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -91,23 +92,26 @@ protected:
     std::unique_ptr<CLoadedPlugin> m_plugin;
 };
 
-// Plays a user on another thread: waits for a dialog of the calling thread to appear, runs
-// the script against it, and closes it if the script left it open.
+// Plays a user on another thread while the caller runs a call that may show a dialog: waits
+// for a dialog of the calling thread to appear, runs the script against it, and closes it if
+// the script left it open. It waits for as long as the call runs, however slow the machine: a
+// dialog that appears late is still played and closed, never left open with the call waiting.
 class CDialogDriver {
 public:
     using Script = std::function<void(HWND dialog)>;
 
-    // Waits up to the given time for the dialog; a slow machine may take seconds.
-    explicit CDialogDriver(Script script, DWORD waitMs = 10000);
+    explicit CDialogDriver(Script script);
+    // The call has returned.
     ~CDialogDriver();
     CDialogDriver(const CDialogDriver&) = delete;
     CDialogDriver& operator=(const CDialogDriver&) = delete;
 
-    // Whether a dialog appeared at all.
+    // The call has returned: whether a dialog appeared at all.
     bool Found();
 
 private:
     DWORD m_ownerThread;
+    std::atomic<bool> m_callReturned{false};
     bool m_found = false;
     std::thread m_thread;
 };

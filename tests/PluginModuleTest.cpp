@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "PluginIdentity.h"
+#include "settings/OwnedHandle.h"
 #include "standin/StandInHost.h"
+#include "standin/ThisProgram.h"
 #include "tests/ExportStandIn.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
@@ -163,6 +165,99 @@ TEST_F(PluginModule, CarryOverCutShortLeavesNoFileAndIsTriedAgain)
     Load();
     EXPECT_EQ(SettingsFileText(kEarlierSwitches), ReadFileText(SettingsPath()));
     EXPECT_FALSE(IsFile(earlier));
+}
+
+// Attribute queries of every module loaded from now on, answered for the paths under one
+// folder as for a share that is not reconnected yet.
+class CUnreachableFolder {
+public:
+    static void Set(const std::string& folder)
+    {
+        static const bool installed = Install();
+        ASSERT_TRUE(installed);
+        s_folder = folder;
+    }
+    static void Clear() { s_folder.clear(); }
+
+private:
+    using Query = DWORD(WINAPI*)(LPCSTR);
+
+    static bool Install()
+    {
+        s_query = reinterpret_cast<Query>(ReplaceExport(GetModuleHandleA("kernel32.dll"),
+                                                        "GetFileAttributesA",
+                                                        reinterpret_cast<void*>(&Answer)));
+        return s_query != nullptr;
+    }
+
+    static DWORD WINAPI Answer(LPCSTR path)
+    {
+        if (!s_folder.empty() && _strnicmp(path, s_folder.c_str(), s_folder.size()) == 0) {
+            SetLastError(ERROR_BAD_NETPATH);
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        return s_query(path);
+    }
+
+    static Query s_query;
+    static std::string s_folder;
+};
+
+CUnreachableFolder::Query CUnreachableFolder::s_query;
+std::string CUnreachableFolder::s_folder;
+
+TEST_F(PluginModule, SettingsThatCannotBeAskedAboutAreNeitherWrittenNorDeleted)
+{
+    const std::string users = SettingsFileText({0, 1, 0, 0, 1});
+    MakeFolders(m_temp.Path("data\\Plugins"));
+    WriteFileText(SettingsPath(), users);
+    const std::string earlier = PlaceEarlierFile();
+    CUnreachableFolder::Set(m_temp.Path("data"));
+    Load();
+    CUnreachableFolder::Clear();
+    EXPECT_EQ(users, ReadFileText(SettingsPath())) << "the user's file is not written over";
+    EXPECT_TRUE(IsFile(earlier)) << "nor the earlier one deleted";
+}
+
+// Two host processes start together where only the earlier file exists: whichever carries it
+// over, the other must neither write the defaults over its file nor delete it.
+TEST_F(PluginModule, TwoHostsStartingTogetherKeepTheEarlierSettings)
+{
+    for (int round = 0; round < 24; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string folder = m_temp.Path("hosts" + std::to_string(round));
+        MakeFolders(folder + "\\tools");
+        MakeFolders(folder + "\\data");
+        ASSERT_TRUE(CopyFileA(PluginDllPath().c_str(), (folder + "\\tools\\Tolvanix.dll").c_str(),
+                              FALSE));
+        WriteFileText(folder + "\\tools\\Tolvanix.ini",
+                      "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n");
+        const std::string name = "tolvanix-start-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                  std::to_string(round);
+        CKernelHandle start(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+        std::vector<CKernelHandle> hosts;
+        for (int host = 0; host < 2; ++host) {
+            std::string command = "\"" + standin::ProgramFolder() + "start_child.exe\" \"" +
+                                  folder + "\" " + name;
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof(startup);
+            PROCESS_INFORMATION child = {};
+            ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                       nullptr, &startup, &child));
+            CloseHandle(child.hThread);
+            hosts.emplace_back(child.hProcess);
+        }
+        SetEvent(start.get());
+        for (const CKernelHandle& host : hosts) {
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(host.get(), 60000));
+            DWORD code = 1;
+            GetExitCodeProcess(host.get(), &code);
+            EXPECT_EQ(0u, code) << "the host started with the plug-in";
+        }
+        EXPECT_EQ(SettingsFileText(kEarlierSwitches),
+                  ReadFileText(folder + "\\data\\Plugins\\Tolvanix.ini"));
+        EXPECT_FALSE(IsFile(folder + "\\tools\\Tolvanix.ini"));
+    }
 }
 
 TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)

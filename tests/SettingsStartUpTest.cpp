@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "host/HostApiTable.h"
@@ -21,6 +25,24 @@ std::vector<int> Switches()
 }
 
 const std::vector<int> kDefaults = {1, 0, 1, 1, 1};
+
+// The names in a folder, sorted.
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // A module of a chosen name and place, a data folder, and the start-up run over them.
 class SettingsStartUp : public ::testing::Test {
@@ -54,6 +76,33 @@ protected:
         g_endingInfo.SetDefaults();
         ASSERT_EQ(1, BindHostApi());
         StartUpSettings();
+    }
+
+    // A data folder whose settings folder passes 255 bytes: made whole with the file in it, or
+    // not at all; never a folder of a cut name on the way.
+    void ExpectLongDataFolderMadeWholeOrNotAtAll(const std::string& level, int depth)
+    {
+        std::string data = m_temp.Path();
+        for (int i = 0; i < depth; ++i)
+            data += level + "\\";
+        MakeFolders(data);
+        ASSERT_GT(data.size() + strlen("Plugins\\"), 255u);
+        RunStartUp(data.c_str());
+        EXPECT_EQ(kDefaults, Switches());
+        std::vector<std::string> expected = {level, "tools"};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(expected, Entries(m_temp.Path()));
+        std::string folder = m_temp.Path();
+        for (int i = 1; i < depth; ++i) {
+            folder += level + "\\";
+            EXPECT_EQ(std::vector<std::string>({level}), Entries(folder)) << "level " << i;
+        }
+        const std::vector<std::string> made = Entries(data);
+        EXPECT_TRUE(made.empty() || made == std::vector<std::string>({"Plugins"}))
+            << made.size() << " names, the first " << made.front();
+        if (!made.empty()) {
+            EXPECT_EQ(SettingsFileText(), ReadFileText(data + "Plugins\\Tolvanix.ini"));
+        }
     }
 
     CTempFolder m_temp;
@@ -180,4 +229,41 @@ TEST_F(SettingsStartUp, OverlongModulePathKeepsTheDefaults)
     EXPECT_TRUE(g_endingInfo.FilePath.IsEmpty()) << g_endingInfo.FilePath;
     EXPECT_EQ(kDefaults, Switches());
     EXPECT_FALSE(FolderExists(m_temp.Path("data\\Plugins")));
+}
+
+TEST_F(SettingsStartUp, LongDataFolderIsMadeWholeOrNotAtAll)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    ExpectLongDataFolderMadeWholeOrNotAtAll(std::string(25, 'd'), 8);
+}
+
+// Two-byte characters reach the cut within Windows' own limits: 125 of them make the folder
+// part pass 255 bytes while the path stays under 248 characters. Each has 0x5C, the
+// backslash, as its second byte. Five levels: this machine's file system takes at most 255
+// bytes of UTF-8 a name.
+TEST_F(SettingsStartUp, LongDataFolderOfTwoByteCharactersCodePage932)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    std::string level;
+    for (int i = 0; i < 25; ++i)
+        level += cp932::kBackslashTrail;
+    ExpectLongDataFolderMadeWholeOrNotAtAll(level, 5);
+    EXPECT_EQ(SettingsFileText(), ReadFileText(g_endingInfo.FilePath)) << "saved where it belongs";
+}
+
+TEST_F(SettingsStartUp, TrailBackslashesInEveryPartCarryOverCodePage932)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    const std::string c = cp932::kBackslashTrail;
+    const std::string tools = m_temp.Path("tools" + c + "\\");
+    ASSERT_TRUE(PlaceModule(tools, c + c + ".dll"));
+    WriteFileText(tools + c + c + ".ini", "[Tolvanix]\r\nEndingIcon=0\r\n");
+    RunStartUp(m_temp.Path("data" + c + "\\").c_str());
+    EXPECT_EQ(m_temp.Path("data" + c + "\\Plugins\\" + c + c + ".ini"), g_endingInfo.FilePath);
+    EXPECT_EQ(std::vector<int>({1, 0, 0, 1, 1}), Switches());
+    EXPECT_EQ(SettingsFileText({1, 0, 0, 1, 1}), ReadFileText(g_endingInfo.FilePath));
+    EXPECT_FALSE(IsFile(tools + c + c + ".ini"));
 }

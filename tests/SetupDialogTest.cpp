@@ -1,8 +1,11 @@
 // The setup dialog through the real export, driven the way a user drives it.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include "resources/ResourceIds.h"
 #include "standin/StandInHost.h"
+#include "tests/ExportStandIn.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
 
@@ -31,13 +34,48 @@ CBoxes Look(HWND dialog)
 class SetupDialog : public CPluginHostTest {
 protected:
     // Opens the setup as the host does, with a user playing the script.
-    bool Setup(CDialogDriver::Script script, DWORD waitMs = 10000)
+    bool Setup(CDialogDriver::Script script)
     {
-        CDialogDriver user(script, waitMs);
+        CDialogDriver user(script);
         EXPECT_EQ(1, m_plugin->OnPlugInSetup());
         return user.Found();
     }
 };
+
+// The window property in which the dialog keeps its controls' font, refused to every module
+// loaded from now on while refusing is on, as a system short of memory would refuse it.
+class CRefusedFontProperty {
+public:
+    static void Refuse(bool refuse)
+    {
+        static const bool installed = Install();
+        ASSERT_TRUE(installed);
+        s_refusing = refuse;
+    }
+
+private:
+    using Set = BOOL(WINAPI*)(HWND, LPCSTR, HANDLE);
+
+    static bool Install()
+    {
+        s_set = reinterpret_cast<Set>(ReplaceExport(GetModuleHandleA("user32.dll"), "SetPropA",
+                                                    reinterpret_cast<void*>(&Answer)));
+        return s_set != nullptr;
+    }
+
+    static BOOL WINAPI Answer(HWND window, LPCSTR name, HANDLE value)
+    {
+        if (s_refusing && reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && strcmp(name, "Tolvanix.ControlsFont") == 0)
+            return FALSE;
+        return s_set(window, name, value);
+    }
+
+    static Set s_set;
+    static bool s_refusing;
+};
+
+CRefusedFontProperty::Set CRefusedFontProperty::s_set;
+bool CRefusedFontProperty::s_refusing;
 
 }  // namespace
 
@@ -135,7 +173,7 @@ TEST_F(SetupDialog, NoMainWindowShowsAndWritesNothing)
 {
     LoadWithSettings(SettingsFileText());
     standin::SetMainWindow(nullptr);
-    EXPECT_FALSE(Setup([](HWND dialog) { Click(dialog, IDOK); }, 1000));
+    EXPECT_FALSE(Setup([](HWND dialog) { Click(dialog, IDOK); }));
     EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath()));
 }
 
@@ -197,4 +235,25 @@ TEST_F(SetupDialog, HundredRunsLeaveNoIconOrFontBehind)
     DWORD handlesAfter = 0;
     GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
     EXPECT_LE(handlesAfter, handles + 5) << "no handle growth";
+}
+
+// The Japanese dialog puts the UI font on its controls; a font the window could not keep
+// would never be deleted.
+TEST_F(SetupDialog, AControlsFontTheWindowCannotKeepIsNotLeftBehind)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the controls' font is replaced under code page 932 only";
+    CRefusedFontProperty::Refuse(true);
+    LoadWithSettings(SettingsFileText());
+    HGDIOBJ font = nullptr;
+    LOGFONTA shown = {};
+    ASSERT_TRUE(Setup([&](HWND dialog) {
+        font = FontHandleOf(GetDlgItem(dialog, IDC_DIALOG_BOX));
+        shown = FontOf(GetDlgItem(dialog, IDC_DIALOG_BOX));
+        Click(dialog, IDCANCEL);
+    }));
+    CRefusedFontProperty::Refuse(false);
+    EXPECT_STREQ(cp932::kTemplateFace, shown.lfFaceName) << "the controls keep the dialog's font";
+    LOGFONTA left;
+    EXPECT_EQ(0, GetObjectA(font, sizeof(left), &left)) << "no font left behind";
 }

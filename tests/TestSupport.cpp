@@ -110,8 +110,11 @@ bool IsFile(const std::string& path)
 
 void MakeFolders(const std::string& path)
 {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    // By character: a two-byte character's second byte may be a backslash.
+    for (const char* at = path.c_str() + 3; *at; at = CharNextA(at)) {
+        if (*at == '\\')
+            CreateDirectoryA(path.substr(0, at - path.c_str()).c_str(), nullptr);
+    }
     CreateDirectoryA(path.c_str(), nullptr);
 }
 

@@ -92,9 +92,13 @@ void CDialog::PrepareModal(CWindow* parent, WORD templateId)
 
 INT_PTR CDialog::RunModal()
 {
-    return DialogBoxParamA(GetModuleInstance(), MAKEINTRESOURCEA(m_templateId),
-                           m_parent ? m_parent->m_hWnd : nullptr, DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    m_runningModal = true;
+    const INT_PTR result =
+        DialogBoxParamA(GetModuleInstance(), MAKEINTRESOURCEA(m_templateId),
+                        m_parent ? m_parent->m_hWnd : nullptr, DialogProc,
+                        reinterpret_cast<LPARAM>(this));
+    m_runningModal = false;
+    return result;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -106,7 +110,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     if (!dialog && message == WM_INITDIALOG && lParam) {
         dialog = reinterpret_cast<CDialog*>(lParam);
         dialog->m_hWnd = window;
-        dialog->Register();
+        if (!dialog->Register()) {
+            // Without room to register, no button or key would reach the object, and a modal
+            // run would leave its owner disabled for good: it ends as Cancel does.
+            if (dialog->m_runningModal)
+                EndDialog(window, IDCANCEL);
+            return TRUE;
+        }
     }
     if (dialog && message == WM_INITDIALOG) {
         if (int result = dialog->OnInitDialog())
@@ -141,8 +151,15 @@ int CDialog::SetControlsFontFace(const CText& faceName)
     HFONT controlsFont = CreateFontIndirectA(&font);
     if (!controlsFont)
         return 0;
+    // The window takes the font before the controls do: a font it could not take would never
+    // be released, and the controls keep the one they have.
+    HANDLE previous = GetPropA(m_hWnd, kControlsFontProperty);
+    if (!SetPropA(m_hWnd, kControlsFontProperty, controlsFont)) {
+        DeleteObject(controlsFont);
+        return 0;
+    }
     EnumChildWindows(m_hWnd, SetFontOnChild, reinterpret_cast<LPARAM>(controlsFont));
-    ReleaseControlsFont(m_hWnd);
-    SetPropA(m_hWnd, kControlsFontProperty, controlsFont);
+    if (previous)
+        DeleteObject(static_cast<HFONT>(previous));
     return 1;
 }

@@ -35,4 +35,8 @@ public:
     CWindow* m_parent;
     WORD m_templateId;
     HWND m_savedFocus;
+
+private:
+    // While RunModal runs: a dialog whose messages cannot reach this object ends at once.
+    bool m_runningModal = false;
 };

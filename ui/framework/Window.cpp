@@ -22,15 +22,16 @@ CWindow* CWindow::CRegistry::Find(HWND window) const
     return at < m_entries.Count() ? m_entries[at].wrapper : nullptr;
 }
 
-void CWindow::CRegistry::Enter(HWND window, CWindow* wrapper)
+bool CWindow::CRegistry::Enter(HWND window, CWindow* wrapper)
 {
     if (!s_open)
-        return;
+        return false;
     const size_t at = IndexOf(window);
-    if (at < m_entries.Count())
+    if (at < m_entries.Count()) {
         m_entries[at].wrapper = wrapper;
-    else
-        m_entries.Append({window, wrapper});
+        return true;
+    }
+    return m_entries.Append({window, wrapper});
 }
 
 void CWindow::CRegistry::Remove(HWND window)
@@ -245,10 +246,9 @@ LRESULT CWindow::PassOn(UINT message, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(m_prevWndProc, m_hWnd, message, wParam, lParam);
 }
 
-void CWindow::Register()
+bool CWindow::Register()
 {
-    if (m_hWnd)
-        s_windowRegistry.Enter(m_hWnd, this);
+    return m_hWnd && s_windowRegistry.Enter(m_hWnd, this);
 }
 
 int CWindow::ShowWindow(int showCommand)

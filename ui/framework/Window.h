@@ -43,7 +43,8 @@ public:
     static CWindow* FromHandle(HWND window);
     static LRESULT RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void Register();
+    // False when the registry had no room for the window: its messages reach no wrapper.
+    bool Register();
 
     // The thin operations: the system call on m_hWnd, its result unchanged.
     int ShowWindow(int showCommand);
@@ -82,8 +83,8 @@ public:
         static bool IsOpen() { return s_open; }
 
         CWindow* Find(HWND window) const;
-        // Without room for a new entry the window's messages reach no wrapper.
-        void Enter(HWND window, CWindow* wrapper);
+        // False without room for a new entry: the window's messages then reach no wrapper.
+        bool Enter(HWND window, CWindow* wrapper);
         void Remove(HWND window);
         // Removes the entry only while it names this wrapper.
         void RemoveIfNaming(HWND window, const CWindow* wrapper);
