@@ -11,7 +11,8 @@ QUIET_CONFIGURE := >/dev/null
 # The toolchain is named when a tree is first made; CMake keeps it.
 toolchain = $(if $(wildcard $(1)/CMakeCache.txt),,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$(2).cmake)
 
-.PHONY: all deps dll dist tests test test-i686 demo bench screenshots clean
+.PHONY: all deps dll dist tests tests-x86_64 tests-i686 test test-i686 demo bench screenshots \
+	clean
 
 all: dll
 
@@ -27,10 +28,16 @@ dll: deps
 dist: dll
 	@cmake --build $(I686) --target dist
 
-tests: dist
+tests: tests-x86_64 tests-i686
+
+# Each tree's test programs; tools/test.sh builds them one at a time where it can start on the
+# i686 list first.
+tests-x86_64: deps
 	@cmake -S . -B $(X64) $(call toolchain,$(X64),x86_64) -DTOLVANIX_TESTS=ON \
 		-DTOLVANIX_DIST_DIR=$(DIST) $(QUIET_CONFIGURE)
 	@cmake --build $(X64) -j$(JOBS)
+
+tests-i686: dist
 	@cmake -S . -B $(I686) -DTOLVANIX_TESTS=ON $(QUIET_CONFIGURE)
 	@cmake --build $(I686) -j$(JOBS)
 

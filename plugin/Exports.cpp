@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "PluginIdentity.h"
+#include "resources/PluginIdentity.h"
 #include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
 #include "ui/ending/SetupDlg.h"
@@ -22,7 +22,7 @@ void RunSetup()
         return;
     CSetupDlg dialog;
     dialog.CopyFrom(g_endingInfo);
-    if (dialog.DoModal(main) != 1)
+    if (dialog.DoModal(main) != IDOK)
         return;
     dialog.CopyTo(g_endingInfo);
     g_endingInfo.Save();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Text.h"
+#include "base/Text.h"
 
 // One INI file, read and written a key at a time through the platform's profile functions.
 class CIniFile {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "settings/Text.h"
+#include "base/Text.h"
 
 // The plug-in module's own instance handle, through which its resources are loaded.
 void SetModuleInstance(HINSTANCE instance);

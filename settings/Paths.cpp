@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "settings/AnsiText.h"
+#include "base/AnsiText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Text.h"
+#include "base/Text.h"
 
 // The four parts of a path, each cut to at most 255 bytes (folder, title, extension).
 struct CPathParts {

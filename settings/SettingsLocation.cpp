@@ -5,7 +5,7 @@
 #include "host/HostApiTable.h"
 #include "settings/EndingInfo.h"
 #include "settings/ModuleInstance.h"
-#include "settings/OwnedHandle.h"
+#include "base/OwnedHandle.h"
 #include "settings/Paths.h"
 
 namespace {
@@ -30,8 +30,9 @@ CText GetModuleFileNameText()
     return CText(buffer, static_cast<size_t>(bytes));
 }
 
-// An open handle to whatever a path names, for reading (or for nothing, with no access asked).
-CKernelHandle OpenForReading(const CText& path, DWORD access, DWORD sharing)
+// An open handle to whatever a path names (a file or a folder), with the access asked for:
+// none at all is enough to ask who it is.
+CKernelHandle OpenExisting(const CText& path, DWORD access, DWORD sharing)
 {
     HANDLE file = CreateFileA(path.Chars(), access, sharing, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -44,7 +45,7 @@ public:
     explicit CFileIdentity(const CText& path)
     {
         CKernelHandle file =
-            OpenForReading(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+            OpenExisting(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         m_known = file && GetFileInformationByHandle(file.get(), &m_info) != FALSE;
     }
 
@@ -84,7 +85,7 @@ bool NameSameFile(const CText& first, const CText& second)
 class CEarlierFile {
 public:
     explicit CEarlierFile(const CText& path)
-        : m_held(OpenForReading(path, GENERIC_READ, FILE_SHARE_READ))
+        : m_held(OpenExisting(path, GENERIC_READ, FILE_SHARE_READ))
     {
         const DWORD error = m_held ? ERROR_SUCCESS : GetLastError();
         m_busy = error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND &&
@@ -115,7 +116,9 @@ CText GetModuleFileTitle()
 CText GetPluginDataFolder()
 {
     CHostApiTable* table = GetHostApi();
-    LPCSTR dataFolder = table && table->m_hostModule ? table->GetDataFolder()() : nullptr;
+    CHostApiTable::GetDataFolderEntry getDataFolder =
+        table && table->m_hostModule ? table->GetDataFolder() : nullptr;
+    LPCSTR dataFolder = getDataFolder ? getDataFolder() : nullptr;
     // An empty text would place the file relative to whatever the current folder is.
     if (!dataFolder || !*dataFolder)
         return CText();

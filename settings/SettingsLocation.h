@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Text.h"
+#include "base/Text.h"
 
 // Where the settings file lies. Each returns an empty text when the place cannot be known
 // (the host gives no data folder, or an empty one, or the module's file name does not fit the

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "PluginIdentity.h"
+#include "resources/PluginIdentity.h"
 #include "standin/ThisProgram.h"
 #include "tests/FailingAllocator.h"
 #include "tests/PluginHost.h"

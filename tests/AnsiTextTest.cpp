@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "settings/AnsiText.h"
+#include "base/AnsiText.h"
 #include "tests/TestSupport.h"
 
 using testing_support::AsText;

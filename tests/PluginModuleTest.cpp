@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "PluginIdentity.h"
-#include "settings/OwnedHandle.h"
+#include "resources/PluginIdentity.h"
+#include "base/OwnedHandle.h"
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
 #include "tests/ExportStandIn.h"
@@ -284,8 +284,10 @@ TEST_F(PluginModule, LoadsWhateverTheSettingsFileHolds)
         noise[at] = static_cast<char>((at * 2654435761u) >> 13);
     const std::string files[] = {noise, "[Tolvanix]\r\nEndingIcon=" + std::string(100000, '9'),
                                  "[Tolvanix]\r\n[Tolvanix]\r\n=\r\n==\r\n["};
-    for (const std::string& text : files)
+    for (const std::string& text : files) {
         LoadWithSettings(text);
+        EXPECT_EQ(text, ReadFileText(SettingsPath())) << "read, never written over";
+    }
 }
 
 TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
@@ -293,6 +295,13 @@ TEST_F(PluginModule, CanBeLoadedAgainAfterUnload)
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         Load();
+        const std::string settings = SettingsFileText({0, 1, 0, 1, round % 2});
+        WriteFileText(SettingsPath(), settings);
+        m_plugin.reset();
+        EXPECT_EQ(nullptr, GetModuleHandleA(m_temp.Path("tools\\Tolvanix.dll").c_str()))
+            << "unloaded for good";
+        Load();
+        EXPECT_EQ(settings, ReadFileText(SettingsPath())) << "the new load reads the file";
     }
 }
 

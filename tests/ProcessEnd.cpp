@@ -7,7 +7,7 @@
 #include "standin/ShellRecorder.h"
 #include "standin/ThisProgram.h"
 #include "tests/TestSupport.h"
-#include "settings/OwnedHandle.h"
+#include "base/OwnedHandle.h"
 
 namespace testing_support {
 

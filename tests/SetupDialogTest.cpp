@@ -42,40 +42,20 @@ protected:
     }
 };
 
-// The window property in which the dialog keeps its controls' font, refused to every module
-// loaded from now on while refusing is on, as a system short of memory would refuse it.
-class CRefusedFontProperty {
-public:
-    static void Refuse(bool refuse)
-    {
-        static const bool installed = Install();
-        ASSERT_TRUE(installed);
-        s_refusing = refuse;
-    }
+// The window property in which the dialog keeps its controls' font, refused while
+// g_refuseFontProperty is set, as a system short of memory would refuse it. Modules loaded
+// after the stand-in is put in place bind to it.
+using SetPropFunction = BOOL(WINAPI*)(HWND, LPCSTR, HANDLE);
+SetPropFunction g_setProp;
+bool g_refuseFontProperty = false;
 
-private:
-    using Set = BOOL(WINAPI*)(HWND, LPCSTR, HANDLE);
-
-    static bool Install()
-    {
-        s_set = reinterpret_cast<Set>(ReplaceExport(GetModuleHandleA("user32.dll"), "SetPropA",
-                                                    reinterpret_cast<void*>(&Answer)));
-        return s_set != nullptr;
-    }
-
-    static BOOL WINAPI Answer(HWND window, LPCSTR name, HANDLE value)
-    {
-        if (s_refusing && reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && strcmp(name, "Tolvanix.ControlsFont") == 0)
-            return FALSE;
-        return s_set(window, name, value);
-    }
-
-    static Set s_set;
-    static bool s_refusing;
-};
-
-CRefusedFontProperty::Set CRefusedFontProperty::s_set;
-bool CRefusedFontProperty::s_refusing;
+BOOL WINAPI SetPropUnlessRefused(HWND window, LPCSTR name, HANDLE value)
+{
+    if (g_refuseFontProperty && !IS_INTRESOURCE(name) &&
+        strcmp(name, "Tolvanix.ControlsFont") == 0)
+        return FALSE;
+    return g_setProp(window, name, value);
+}
 
 }  // namespace
 
@@ -243,7 +223,12 @@ TEST_F(SetupDialog, AControlsFontTheWindowCannotKeepIsNotLeftBehind)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "the controls' font is replaced under code page 932 only";
-    CRefusedFontProperty::Refuse(true);
+    if (!g_setProp) {
+        g_setProp = reinterpret_cast<SetPropFunction>(ReplaceExport(
+            GetModuleHandleA("user32.dll"), "SetPropA", reinterpret_cast<void*>(&SetPropUnlessRefused)));
+    }
+    ASSERT_NE(nullptr, g_setProp);
+    g_refuseFontProperty = true;
     LoadWithSettings(SettingsFileText());
     HGDIOBJ font = nullptr;
     LOGFONTA shown = {};
@@ -252,7 +237,7 @@ TEST_F(SetupDialog, AControlsFontTheWindowCannotKeepIsNotLeftBehind)
         shown = FontOf(GetDlgItem(dialog, IDC_DIALOG_BOX));
         Click(dialog, IDCANCEL);
     }));
-    CRefusedFontProperty::Refuse(false);
+    g_refuseFontProperty = false;
     EXPECT_STREQ(cp932::kTemplateFace, shown.lfFaceName) << "the controls keep the dialog's font";
     LOGFONTA left;
     EXPECT_EQ(0, GetObjectA(font, sizeof(left), &left)) << "no font left behind";

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/EndingInfo.h"
-#include "settings/Text.h"
+#include "base/Text.h"
 
 // The plug-in's texts in the tests' checks and messages (found beside the class).
 std::ostream& operator<<(std::ostream& out, const CText& text);

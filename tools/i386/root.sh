@@ -30,7 +30,7 @@ i686-wine8) release=bookworm ;;
 i686-wine10) release=trixie ;;
 *) echo "root.sh: no i386 root for the platform $platform" >&2; exit 2 ;;
 esac
-key=$(cat "$here/root.sh" "$here/install-wine.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
+key=$(cat "$here/root.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
 roots="${TOLVANIX_CACHE:-/var/cache/tolvanix}/roots"
 dir="$roots/$platform-$key"
 rootfs="$dir/rootfs"
@@ -53,23 +53,28 @@ enter() {
     ' enter "$into" "$work_tree" "$PWD" "$@"
 }
 
-# The base and its release's Wine with what the tests ask for (install-wine.sh). Services stay
-# stopped, and nothing is synced file by file: a failed build starts over. The second stage
-# runs in the root like everything after it, natively or under the registered emulator.
+# What the tests need besides the base: Wine, the fonts the dialogs are drawn with, the virtual
+# display, the locales (code page 932 comes from ja_JP.UTF-8), and ps for a hung test's report.
+packages=procps,wine,wine32,xvfb,xauth,fonts-liberation,fonts-horai-umefont,locales
+
+# The base with those packages, every one fetched by this machine's debootstrap, then unpacked
+# and set up inside the root, natively or under the registered emulator: no package manager
+# runs there. Services stay stopped, and nothing is synced file by file: a failed build starts
+# over.
 make_userland() {
     into=$1
     began=$(date +%s)
     rm -rf --one-file-system "$into"
     mkdir -p "$into"
-    debootstrap --foreign --arch=i386 --variant=minbase --include=procps "$release" "$into" \
-        "$mirror"
+    debootstrap --foreign --arch=i386 --variant=minbase --include="$packages" "$release" \
+        "$into" "$mirror"
+    log "$platform: packages fetched after $(($(date +%s) - began)) s"
     printf '#!/bin/sh\nexit 101\n' >"$into/usr/sbin/policy-rc.d"
     chmod +x "$into/usr/sbin/policy-rc.d"
     echo force-unsafe-io >"$into/etc/dpkg/dpkg.cfg.d/unsafe-io"
     enter "$into" /debootstrap/debootstrap --second-stage
-    log "$platform: base installed after $(($(date +%s) - began)) s"
-    cp /etc/resolv.conf "$into/etc/resolv.conf"
-    enter "$into" sh "$here/install-wine.sh"
+    enter "$into" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    rm -f "$into"/var/cache/apt/archives/*.deb
     log "$platform: Wine $(enter "$into" dpkg-query -W -f '${Version}' wine) installed after $(($(date +%s) - began)) s"
 }
 

@@ -12,8 +12,8 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-recipe=$(cat "$here/image.sh" "$here/root.sh" "$here/firstboot.sh" "$here/install-wine.sh" \
-    "$here/jobinit.sh" "$here/initramfs-init.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
+recipe=$(cat "$here/image.sh" "$here/root.sh" "$here/firstboot.sh" "$here/jobinit.sh" \
+    "$here/initramfs-init.sh" "$here/../wine-prefix.sh" | sha256sum | cut -c1-16)
 caches="${TOLVANIX_CACHE:-/var/cache/tolvanix}"
 cache="$caches/i386-image/$recipe"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/OwnedHandle.h"
+#include "base/OwnedHandle.h"
 #include "ui/ending/Tasktray.h"
 
 class CEndingDlg;
@@ -39,6 +39,9 @@ public:
     int m_animation;
 
     static const DWORD s_frameInterval = 110;
+    // On by design and never changed: after each forward pass the inner frames play backwards.
+    // The design leaves it out for fewer than three frames, which an animation, always of
+    // five, never has; both stay as the design writes them.
     static const bool s_swingBack = true;
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/EndingInfo.h"
-#include "settings/OwnedHandle.h"
+#include "base/OwnedHandle.h"
 #include "ui/framework/UiGothicDialog.h"
 
 // The setup dialog: the five switches as check boxes. Owns its two caption icons, which it
@@ -16,9 +16,11 @@ public:
     int OnOK() override;
     virtual void SetDefaults();
 
-    // 1 after OK, 2 after Cancel, the system's failure value when no dialog could be made.
+    // IDOK after OK, IDCANCEL after Cancel (or when the dialog could not be bound), the
+    // system's failure value when no dialog could be made.
     INT_PTR DoModal(CWindow* parent);
-    // Enables each dependent box only while its master box is ticked.
+    // Stores the two master boxes (Dialog, Tasktray Icon) in their switches and enables each
+    // dependent box only while its master box is ticked.
     void UpdateControls();
 
     // The switches from the settings record into the dialog's members, and back.

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "settings/AnsiText.h"
+#include "base/AnsiText.h"
 #include "ui/framework/Window.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "settings/Text.h"
+#include "base/Text.h"
 
 class CWindow;
 

@@ -66,12 +66,12 @@ int CDialog::OnInitDialog()
 
 int CDialog::OnOK()
 {
-    return EndDialog(m_hWnd, 1);
+    return EndDialog(m_hWnd, IDOK);
 }
 
 int CDialog::OnCancel()
 {
-    return EndDialog(m_hWnd, 2);
+    return EndDialog(m_hWnd, IDCANCEL);
 }
 
 int CDialog::CreateModeless(CWindow* parent, int templateId)

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
-#include "settings/Text.h"
-#include "ui/framework/PlainList.h"
+#include "base/PlainList.h"
+#include "base/Text.h"
 
 class CDialog;
 
-// A view of one window handle. It never creates or destroys the window; dialogs register
-// themselves so that their messages are routed to the object's virtual operations.
+// A view of one window handle. It never creates the window, and destroys it only as the
+// system's default answer to WM_CLOSE does (OnClose, which dialogs answer with Cancel
+// instead); dialogs register themselves so that their messages are routed to the object's
+// virtual operations.
 class CWindow {
 public:
     CWindow();

@@ -1,4 +1,4 @@
-#include "settings/AnsiText.h"
+#include "base/AnsiText.h"
 
 #include <windows.h>
 

@@ -1,13 +1,11 @@
-#include "settings/Text.h"
-
-#include <windows.h>
+#include "base/Text.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 CText::CText(const char* text)
 {
-    Assign(text, text ? static_cast<size_t>(lstrlenA(text)) : 0, false);
+    Assign(text, text ? strlen(text) : 0, false);
 }
 
 CText::CText(const char* bytes, size_t length)

@@ -3,10 +3,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <type_traits>
+
 // A list of plain values (handles, pointers, pairs of them) on the C runtime's heap. The
 // module carries no C++ runtime: an append that finds no room says so and changes nothing.
 template <typename Value>
 class CPlainList {
+    static_assert(std::is_trivially_copyable<Value>::value,
+                  "the values are moved with realloc and memmove, byte for byte");
+
 public:
     CPlainList() = default;
     ~CPlainList() { free(m_values); }

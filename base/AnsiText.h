@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Text.h"
+#include "base/Text.h"
 
 // Texts in the system's ANSI code page, where a lead byte and the byte after it make one
 // character (code page 932, say). A lead byte at the very end of a text is one byte alone.
