@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/Text.h"
 #include "host/HostApiTable.h"
 
 CBeckyMainWindow::CBeckyMainWindow()

@@ -6,8 +6,8 @@
 # CTest list with the x86_64 tests; no build of the emulated machine's image may run meanwhile,
 # which the lock ensures. Where it cannot, or TOLVANIX_I686=emulated asks for it, the emulated
 # machine runs the whole i686 list under its Wine 8 as soon as the i686 programs and its image
-# (made meanwhile, or taken from the cache) are ready; the x86_64 list runs while it works, and
-# the i686 list then reports what it did there. "test.sh emulated" takes that way for the i686
+# (made meanwhile, or taken from the cache) are ready; the x86_64 list and the checks of files
+# and sources run while it works, and the i686 list then reports what it did there. "test.sh emulated" takes that way for the i686
 # list alone, whatever the kernel can do (make test-i686).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,14 +78,16 @@ make --no-print-directory tests-i686
 rm -rf "$job/results"
 cp build/i686/*_tests.exe build/i686/*_child.exe build/i686/*.dll "$job/"
 touch "$programs"
-x86_64=0
+# Meanwhile every test that does not wait for the machine; the compiler gives way to the
+# machine's chain, which decides when the run ends.
+meanwhile=0
 if [ "${1:-}" != emulated ]; then
-    make --no-print-directory tests-x86_64
-    tools/with-wine.sh -p x86_64 $ctest -R '^x86_64\.' || x86_64=$?
+    nice -n 10 make --no-print-directory tests-x86_64
 fi
+tools/with-wine.sh -p x86_64 $ctest -E '^i686-wine' || meanwhile=$?
 echo "i686 tests: waiting for the emulated machine"
 wait $machine || true
 cat build/vm-job.log
-i686=0
-$ctest -E '^x86_64\.' || i686=$?
-[ "$x86_64" -eq 0 ] && [ "$i686" -eq 0 ]
+machine_tests=0
+$ctest -R '^i686-wine' || machine_tests=$?
+[ "$meanwhile" -eq 0 ] && [ "$machine_tests" -eq 0 ]
