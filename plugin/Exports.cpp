@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "resources/PluginIdentity.h"
 #include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
+#include "resources/PluginIdentity.h"
 #include "ui/ending/SetupDlg.h"
 
 namespace {

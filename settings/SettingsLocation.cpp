@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
+#include "base/OwnedHandle.h"
 #include "host/HostApiTable.h"
 #include "settings/EndingInfo.h"
 #include "settings/ModuleInstance.h"
-#include "base/OwnedHandle.h"
 #include "settings/Paths.h"
 
 namespace {

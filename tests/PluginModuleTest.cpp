@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "resources/PluginIdentity.h"
 #include "base/OwnedHandle.h"
+#include "resources/PluginIdentity.h"
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
 #include "tests/ExportStandIn.h"

@@ -4,10 +4,10 @@
 #include <sstream>
 #include <tuple>
 
+#include "base/OwnedHandle.h"
 #include "standin/ShellRecorder.h"
 #include "standin/ThisProgram.h"
 #include "tests/TestSupport.h"
-#include "base/OwnedHandle.h"
 
 namespace testing_support {
 

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string>
 
-#include "settings/EndingInfo.h"
 #include "base/Text.h"
+#include "settings/EndingInfo.h"
 
 // The plug-in's texts in the tests' checks and messages (found beside the class).
 std::ostream& operator<<(std::ostream& out, const CText& text);

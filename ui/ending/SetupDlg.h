@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/EndingInfo.h"
 #include "base/OwnedHandle.h"
+#include "settings/EndingInfo.h"
 #include "ui/framework/UiGothicDialog.h"
 
 // The setup dialog: the five switches as check boxes. Owns its two caption icons, which it
