@@ -41,20 +41,21 @@ tests-i686: dist
 	@cmake -S . -B $(I686) -DTOLVANIX_TESTS=ON $(QUIET_CONFIGURE)
 	@cmake --build $(I686) -j$(JOBS)
 
-# Every test: x86_64 under the host's Wine, the shipped i686 build under Wine 8 and Wine 10.
+# Every test: x86_64 under the host's Wine, the shipped i686 build under Wine 8 and Wine 10, or
+# under the emulated i386 machine's Wine 8 where this kernel cannot run i386 programs.
 test: deps
 	@JOBS=$(JOBS) tools/test.sh
 
-# The shipped i686 build's tests in the emulated i386 machine, the way taken where this kernel
-# cannot run i386 programs itself.
+# The shipped i686 build's whole list in the emulated i386 machine, on any machine.
 test-i686: deps
 	@JOBS=$(JOBS) tools/test.sh emulated
 
-# The shipped DLL in the i686 stand-in host; pictures in build/demo/ when there is no display.
+# The plug-in in the stand-in host: the shipped DLL, or the x86_64 build where this kernel cannot
+# run i386 programs; pictures in build/demo/ when there is no display.
 demo: tests
 	@tools/demo.sh
 
-# What the shipped DLL costs the host, measured under Wine 8; also saved to build/bench.txt.
+# What the plug-in costs the host, on the platform the demo takes; also saved to build/bench.txt.
 bench: tests
 	@tools/bench.sh
 
