@@ -7,8 +7,9 @@
 # which the lock ensures. Where it cannot, or TOLVANIX_I686=emulated asks for it, the emulated
 # machine runs the whole i686 list under its Wine 8 as soon as the i686 programs and its image
 # (made meanwhile, or taken from the cache) are ready; the x86_64 list and the checks of files
-# and sources run while it works, and the i686 list then reports what it did there. "test.sh emulated" takes that way for the i686
-# list alone, whatever the kernel can do (make test-i686).
+# and sources run while it works, and the i686 list then reports what it did there.
+# "test.sh emulated" takes that way for the i686 list alone, whatever the kernel can do
+# (make test-i686).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,7 +24,7 @@ mkdir -p build
 
 trees='"x86_64" "i686"'
 if [ "${1:-}" = emulated ]; then
-    TOLVANIX_I686=emulated
+    export TOLVANIX_I686=emulated
     trees='"i686"'
 fi
 sh tools/i386/probe.sh

@@ -110,11 +110,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     if (!dialog && message == WM_INITDIALOG && lParam) {
         dialog = reinterpret_cast<CDialog*>(lParam);
         dialog->m_hWnd = window;
-        if (!dialog->Register()) {
-            // Without room to register, no button or key would reach the object, and a modal
-            // run would leave its owner disabled for good: it ends as Cancel does.
-            if (dialog->m_runningModal)
-                EndDialog(window, IDCANCEL);
+        // Without room to register, no button or key would reach the object, and a modal run
+        // would leave its owner disabled for good: it ends as Cancel does.
+        if (!dialog->Register() && dialog->m_runningModal) {
+            EndDialog(window, IDCANCEL);
             return TRUE;
         }
     }
