@@ -5,6 +5,7 @@
 #include "host/BeckyMainWindow.h"
 #include "plugin/ExitSequence.h"
 #include "resources/PluginIdentity.h"
+#include "settings/SettingsLocation.h"
 #include "ui/ending/SetupDlg.h"
 
 namespace {
@@ -20,12 +21,16 @@ void RunSetup()
     CBeckyMainWindow* main = GetMainWindow();
     if (!main)
         return;
+    // The start could not read the file (a share not reconnected yet): it may be back now.
+    if (!g_endingInfo.m_holdsUsersValues)
+        StartUpSettings();
     CSetupDlg dialog;
     dialog.CopyFrom(g_endingInfo);
     if (dialog.DoModal(main) != IDOK)
         return;
+    const CEndingInfo before = g_endingInfo;
     dialog.CopyTo(g_endingInfo);
-    g_endingInfo.Save();
+    g_endingInfo.SaveEdit(before);
 }
 
 }  // namespace

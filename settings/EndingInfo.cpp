@@ -1,5 +1,8 @@
 #include "settings/EndingInfo.h"
 
+#include "base/LastFailure.h"
+#include "settings/FileReplacement.h"
+
 namespace {
 
 const char kSection[] = "Tolvanix";
@@ -20,6 +23,13 @@ const CFileSwitch kFileSwitches[] = {
     {"HideBecky", 1, &CEndingInfo::HideBecky},
 };
 
+const size_t kSwitchCount = sizeof(kFileSwitches) / sizeof(kFileSwitches[0]);
+
+bool InSet(CEndingInfo::CSwitchSet set, size_t at)
+{
+    return (set >> at) & 1;
+}
+
 }  // namespace
 
 CEndingInfo::CEndingInfo()
@@ -36,7 +46,7 @@ int CEndingInfo::Load()
 
 int CEndingInfo::Save()
 {
-    SaveConfirmed();
+    WriteWhole(true);
     return 1;
 }
 
@@ -46,17 +56,68 @@ void CEndingInfo::SetDefaults()
         this->*item.member = item.defaultValue;
 }
 
-bool CEndingInfo::SaveConfirmed()
+DWORD CEndingInfo::WriteWhole(bool replacing, CSwitchSet switches)
 {
-    bool written = true;
-    for (const CFileSwitch& item : kFileSwitches)
-        written = WriteBool(kSection, item.key, this->*item.member) && written;
-    if (!written)
-        return false;
-    for (const CFileSwitch& item : kFileSwitches) {
+    if (FilePath.IsEmpty())
+        return ERROR_PATH_NOT_FOUND;
+    EnsureFolder();
+    CFileReplacement replacement(FilePath);
+    if (!replacement.Begin(replacing))
+        return LastFailure();
+    CIniFile file;
+    file.FilePath = replacement.Path();
+    if (file.FilePath.Failed())
+        return ERROR_NOT_ENOUGH_MEMORY;
+    for (size_t at = 0; at < kSwitchCount; ++at) {
+        const CFileSwitch& item = kFileSwitches[at];
+        if (InSet(switches, at) && !file.WriteBool(kSection, item.key, this->*item.member))
+            return LastFailure();
+    }
+    for (size_t at = 0; at < kSwitchCount; ++at) {
+        const CFileSwitch& item = kFileSwitches[at];
         // A key that is missing reads as -1, which no save writes.
-        if (ReadInt(kSection, item.key, -1) != (this->*item.member ? 1 : 0))
+        if (InSet(switches, at) &&
+            file.ReadInt(kSection, item.key, -1) != (this->*item.member ? 1 : 0))
+            return ERROR_WRITE_FAULT;
+    }
+    return replacement.Commit(replacing);
+}
+
+void CEndingInfo::SaveEdit(const CEndingInfo& before)
+{
+    if (m_holdsUsersValues) {
+        Save();
+        return;
+    }
+    const CSwitchSet changed = ChangedFrom(before);
+    if (changed && WriteWhole(true, changed) == ERROR_SUCCESS) {
+        Load();
+        m_holdsUsersValues = true;
+    }
+}
+
+CEndingInfo::CSwitchSet CEndingInfo::ChangedFrom(const CEndingInfo& other) const
+{
+    CSwitchSet changed = 0;
+    for (size_t at = 0; at < kSwitchCount; ++at) {
+        int CEndingInfo::*member = kFileSwitches[at].member;
+        if (this->*member != other.*member)
+            changed |= 1u << at;
+    }
+    return changed;
+}
+
+bool CEndingInfo::IsCutShort() const
+{
+    bool cut = false;
+    for (const CFileSwitch& item : kFileSwitches) {
+        // No value reads both as 0 and as 1: only a missing key gives each default back.
+        const bool missing =
+            ReadInt(kSection, item.key, 0) == 0 && ReadInt(kSection, item.key, 1) == 1;
+        if (missing)
+            cut = true;
+        else if (cut)
             return false;
     }
-    return true;
+    return cut;
 }

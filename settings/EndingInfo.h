@@ -1,25 +1,45 @@
 #pragma once
 
+#include <windows.h>
+
 #include "settings/IniFile.h"
 
 // The five switches that govern what the plug-in shows while the host exits.
 class CEndingInfo : public CAppInfo {
 public:
+    // A set of the switches, one bit each in the file's order.
+    using CSwitchSet = unsigned;
+    static const CSwitchSet kEverySwitch = 0x1F;
+
     CEndingInfo();
 
     int Load() override;
+    // Replaces the file whole with one that holds the five switches; every other line stays.
     int Save() override;
     virtual void SetDefaults();
 
-    // Saves the switches; true only when every write succeeded and the file then holds each
-    // switch as written.
-    bool SaveConfirmed();
+    // Writes the switches of the set into a new file, a copy of the current one when it
+    // replaces it, and moves it into place whole once it holds each of them as written:
+    // ERROR_SUCCESS, or why not (ERROR_ALREADY_EXISTS: the file was there, not to be replaced).
+    DWORD WriteWhole(bool replacing, CSwitchSet switches = kEverySwitch);
+    // What setup's OK saves: every switch when the record holds the user's values, otherwise
+    // only those the user changed from before, so that defaults never replace values that
+    // could not be read; the file is then read, where it is there now.
+    void SaveEdit(const CEndingInfo& before);
+    // The switches whose values differ from the other record's.
+    CSwitchSet ChangedFrom(const CEndingInfo& other) const;
+    // Whether the file holds only the first keys in the order a save writes them, short of
+    // all five: what a save one key at a time leaves when the host dies during it.
+    bool IsCutShort() const;
 
     int EndingDialog = 0;
     int EndingDialogTopMost = 0;
     int EndingIcon = 0;
     int EndingIconAnimation = 0;
     int HideBecky = 0;
+    // The switches are the user's: read from a settings file, or the defaults where it is
+    // known that there is none. False while a file that may be there could not be read.
+    bool m_holdsUsersValues = false;
 };
 
 // Defined with the other process-wide objects, in plugin/ProcessObjects.cpp.

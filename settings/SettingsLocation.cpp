@@ -5,6 +5,7 @@
 #include "base/OwnedHandle.h"
 #include "host/HostApiTable.h"
 #include "settings/EndingInfo.h"
+#include "settings/FileReplacement.h"
 #include "settings/ModuleInstance.h"
 #include "settings/Paths.h"
 
@@ -13,18 +14,21 @@ namespace {
 // The module's full file name in the ANSI code page; empty when the platform cut it to fit
 // the buffer or a character of it has no ANSI form. Asked for in UTF-16: the ANSI call may cut
 // a name of two-byte characters short of the buffer's end without saying so.
-CText GetModuleFileNameText()
+CText ModuleFileNameText()
 {
     wchar_t wide[MAX_PATH];
     const DWORD length = GetModuleFileNameW(GetModuleInstance(), wide, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return CText();
-    // At most two bytes a UTF-16 unit in any ANSI code page the host runs under.
-    char buffer[2 * MAX_PATH];
+    // Up to three bytes a UTF-16 unit where the ANSI code page is UTF-8 (an option of Windows
+    // 10 and 11), which takes neither the flag nor the default-character report: with them
+    // the call fails. Every other ANSI code page takes at most two.
+    const bool utf8 = GetACP() == CP_UTF8;
+    char buffer[3 * MAX_PATH];
     BOOL replaced = FALSE;
-    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide,
-                                          static_cast<int>(length), buffer, sizeof(buffer),
-                                          nullptr, &replaced);
+    const int bytes = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                          wide, static_cast<int>(length), buffer, sizeof(buffer),
+                                          nullptr, utf8 ? nullptr : &replaced);
     if (bytes <= 0 || replaced)
         return CText();
     return CText(buffer, static_cast<size_t>(bytes));
@@ -62,30 +66,19 @@ private:
     bool m_known = false;
 };
 
-// Makes an empty file at the path unless something is there already: ERROR_SUCCESS, or the
-// reason why not (ERROR_FILE_EXISTS when it was there).
-DWORD MakeNewFile(const CText& path)
-{
-    HANDLE file = CreateFileA(path.Chars(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    CKernelHandle made(file);
-    return ERROR_SUCCESS;
-}
-
 bool NameSameFile(const CText& first, const CText& second)
 {
     return CFileIdentity(first).SameAs(CFileIdentity(second));
 }
 
 // The earlier settings file, held open while it is read, so that no other program can take it
-// for writing meanwhile. Busy when it is there but cannot be read now: another program holds
-// it without sharing (a backup tool, a virus scanner), or it may not be read at all.
+// for writing meanwhile; a host that carried it over may still delete it. Busy when it is
+// there but cannot be read now: another program holds it without sharing (a backup tool, a
+// virus scanner), its deletion is under way, or it may not be read at all.
 class CEarlierFile {
 public:
     explicit CEarlierFile(const CText& path)
-        : m_held(OpenExisting(path, GENERIC_READ, FILE_SHARE_READ))
+        : m_held(OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE))
     {
         const DWORD error = m_held ? ERROR_SUCCESS : GetLastError();
         m_busy = error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND &&
@@ -101,15 +94,56 @@ private:
     bool m_busy = false;
 };
 
+// A current file cut short while the earlier one is still beside the module: a carry-over of
+// an earlier version, which wrote a key at a time, that did not finish.
+bool IsUnfinishedCarryOver(const CText& old)
+{
+    return FileExists(old) && g_endingInfo.IsCutShort();
+}
+
+// The earlier file's values into the record, then into a new current file moved into place
+// whole; of two hosts, only one move succeeds, and the other reads the file it made.
+void CarryOver(const CText& old, bool replacing)
+{
+    CEarlierFile earlier(old);
+    if (earlier.IsBusy()) {
+        // A host that has carried it over may be deleting it.
+        if (FileExists(g_endingInfo.FilePath)) {
+            g_endingInfo.Load();
+            g_endingInfo.m_holdsUsersValues = true;
+        }
+        return;
+    }
+    if (!g_endingInfo.LoadFrom(old))
+        return;
+    g_endingInfo.m_holdsUsersValues = true;
+    const DWORD written = g_endingInfo.WriteWhole(replacing);
+    if (written == ERROR_ALREADY_EXISTS && FileExists(g_endingInfo.FilePath)) {
+        g_endingInfo.Load();
+        return;
+    }
+    // Otherwise carried over nowhere: the earlier values hold for this run, and the next start
+    // tries again.
+    if (written != ERROR_SUCCESS)
+        return;
+    earlier.Release();
+    // Paths that differ only in letter case can name the one file just written.
+    if (!NameSameFile(old, g_endingInfo.FilePath))
+        DeleteFileA(old.Chars());
+}
+
 }  // namespace
 
-CText GetModuleFileTitle()
+CModuleFileName::CModuleFileName() : m_name(ModuleFileNameText()), m_folder(FolderOf(m_name))
 {
-    CText fileName = GetModuleFileNameText();
-    if (fileName.IsEmpty())
-        return fileName;
+}
+
+CText CModuleFileName::Title() const
+{
+    if (m_name.IsEmpty())
+        return CText();
     // A cut title would name another file.
-    CPathParts parts = SplitPath(fileName);
+    CPathParts parts = SplitPath(m_name);
     return parts.cut ? CText() : parts.title;
 }
 
@@ -125,71 +159,52 @@ CText GetPluginDataFolder()
     return CText(dataFolder) + "Plugins";
 }
 
-CText GetSettingsFilePath()
+CText GetSettingsFilePath(const CModuleFileName& module)
 {
     CText folder = GetPluginDataFolder();
-    CText title = GetModuleFileTitle();
+    CText title = module.Title();
     if (folder.IsEmpty() || title.IsEmpty())
         return CText();
     return folder + "\\" + title + ".ini";
 }
 
-CText GetOldSettingsFilePath()
+CText GetOldSettingsFilePath(const CModuleFileName& module)
 {
-    CText title = GetModuleFileTitle();
-    if (title.IsEmpty())
-        return title;
-    return FolderOf(GetModuleFileNameText()) + title + ".ini";
+    CText title = module.Title();
+    // Without its folder the name would be looked for in the Windows folder, and deleted in
+    // whatever folder is current.
+    if (title.IsEmpty() || module.Folder().IsEmpty())
+        return CText();
+    return module.Folder() + title + ".ini";
 }
 
 void StartUpSettings()
 {
+    const CModuleFileName module;
+    g_endingInfo.FilePath = GetSettingsFilePath(module);
+    g_endingInfo.m_holdsUsersValues = false;
     // An empty path is an unknown one (or one there was no room for): the defaults, and
     // nothing written.
-    CText current = GetSettingsFilePath();
-    g_endingInfo.FilePath = current;
-    if (g_endingInfo.FilePath.IsEmpty())
+    const CText& current = g_endingInfo.FilePath;
+    if (current.IsEmpty())
         return;
-    switch (KindOf(current)) {
-    case CPathKind::kFile:
+    CFileReplacement::RemoveStrays(current);
+    const CText old = GetOldSettingsFilePath(module);
+    const CPathKind kind = KindOf(current);
+    // Not known to be absent (a share not reconnected yet, a refused query): the user's file
+    // may be there, and nothing may be written over it.
+    if (kind == CPathKind::kUnknown || old.Failed())
+        return;
+    const bool fromElsewhere = !old.IsEmpty() && old != current;
+    if (kind == CPathKind::kFile && !(fromElsewhere && IsUnfinishedCarryOver(old))) {
         g_endingInfo.Load();
-        return;
-    case CPathKind::kUnknown:
-        // Not known to be absent (a share not reconnected yet, a refused query): the user's
-        // file may be there, and nothing may be written over it.
-        return;
-    case CPathKind::kNothing:
-    case CPathKind::kFolder:
-        break;
-    }
-    CText old = GetOldSettingsFilePath();
-    if (old.Failed() || old == current)
-        return;
-    // Carried over only when the earlier file could be read, and deleted only once the
-    // current one holds all five switches: a carry-over that did not complete leaves no part of
-    // a file behind, and is tried again at the next start.
-    CEarlierFile earlier(old);
-    if (earlier.IsBusy())
-        return;
-    // The current file is claimed first: of two host processes starting together, only the one
-    // that made it carries over, writes or deletes; the other reads what it finds there.
-    g_endingInfo.EnsureFolder();
-    const DWORD claimed = MakeNewFile(current);
-    if (claimed == ERROR_FILE_EXISTS && FileExists(current)) {
-        g_endingInfo.Load();
+        g_endingInfo.m_holdsUsersValues = true;
         return;
     }
-    if (claimed != ERROR_SUCCESS) {
-        // Carried over nowhere: the earlier values hold for this run only.
-        g_endingInfo.LoadFrom(old);
+    if (!fromElsewhere) {
+        // Nothing to carry over: where no file is, the defaults are the user's.
+        g_endingInfo.m_holdsUsersValues = !old.IsEmpty();
         return;
     }
-    if (!g_endingInfo.LoadFrom(old) || !g_endingInfo.SaveConfirmed()) {
-        DeleteFileA(current.Chars());
-        return;
-    }
-    earlier.Release();
-    // Paths that differ only in letter case can name the one file just written.
-    if (!NameSameFile(old, current))
-        DeleteFileA(old.Chars());
+    CarryOver(old, kind == CPathKind::kFile);
 }

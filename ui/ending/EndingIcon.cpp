@@ -74,12 +74,16 @@ void CEndingIcon::Stop()
         // Done with the object is enough: the thread's exit itself waits for the loader lock,
         // which this thread holds when the module's objects are destroyed.
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
-        // The host's thread keeps answering messages sent to it meanwhile.
-        while (MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE) ==
+        // The host's thread keeps answering messages sent to it meanwhile. Should that wait
+        // fail, a plain one still keeps the frames until the thread is done with them.
+        DWORD waited;
+        while ((waited = MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE)) ==
                WAIT_OBJECT_0 + 2) {
             MSG message;
             PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
+        if (waited == WAIT_FAILED)
+            WaitForMultipleObjects(2, ends, FALSE, INFINITE);
         m_thread.reset();
     }
     for (size_t at = 0; at < m_frameCount; ++at) {
@@ -172,11 +176,25 @@ bool CEndingIcon::ShowFrame(HICON frame)
 
 bool CEndingIcon::WaitedOutPause()
 {
-    // The pause is a wait on the stop event, so that a stop takes effect at once.
-    return WaitForSingleObject(m_stopEvent.get(), s_frameInterval) == WAIT_TIMEOUT;
+    // The pause is a wait on the stop event, so that a stop takes effect at once. A wait that
+    // failed is no stop: the pause is slept instead, and the animation goes on.
+    switch (WaitForSingleObject(m_stopEvent.get(), s_frameInterval)) {
+    case WAIT_TIMEOUT:
+        return true;
+    case WAIT_FAILED:
+        Sleep(s_frameInterval);
+        return !IsStopRequested();
+    default:
+        return false;
+    }
 }
 
 bool CEndingIcon::IsStopRequested()
 {
-    return WaitForSingleObject(m_stopEvent.get(), 0) != WAIT_TIMEOUT;
+    // One failed look is asked again; one that keeps failing counts as a stop, so that the
+    // owner's wait for the thread cannot last for ever.
+    DWORD state = WaitForSingleObject(m_stopEvent.get(), 0);
+    if (state == WAIT_FAILED)
+        state = WaitForSingleObject(m_stopEvent.get(), 0);
+    return state != WAIT_TIMEOUT;
 }

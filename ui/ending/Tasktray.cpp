@@ -68,7 +68,12 @@ int CTasktray::Notify()
 {
     if (!m_notifyIconData.hWnd)
         return 0;
-    if (!Shell_NotifyIconA(m_added ? NIM_MODIFY : NIM_ADD, &m_notifyIconData))
+    if (m_added)
+        return Shell_NotifyIconA(NIM_MODIFY, &m_notifyIconData) ? 1 : 0;
+    // The shell gives up on a tray that answers late and reports a failure, while the tray
+    // still adds the icon: a modify that succeeds says it is there.
+    if (!Shell_NotifyIconA(NIM_ADD, &m_notifyIconData) &&
+        !Shell_NotifyIconA(NIM_MODIFY, &m_notifyIconData))
         return 0;
     m_added = 1;
     return 1;
