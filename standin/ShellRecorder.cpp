@@ -1,5 +1,6 @@
 #include "standin/ShellRecorder.h"
 
+#include "standin/Imports.h"
 #include "standin/Messages.h"
 
 #include <algorithm>
@@ -197,36 +198,6 @@ LONG CALLBACK RecordFault(EXCEPTION_POINTERS* exception)
         return EXCEPTION_CONTINUE_SEARCH;
     Log("fault", {GetCurrentThreadId(), code});
     return EXCEPTION_CONTINUE_SEARCH;
-}
-
-// Points the module's import of one function at a replacement.
-void ReplaceImport(HMODULE module, const char* dll, const char* name, const void* replacement)
-{
-    auto base = reinterpret_cast<BYTE*>(module);
-    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-    for (; descriptor->Name; ++descriptor) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + descriptor->Name), dll) != 0)
-            continue;
-        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
-        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) != 0)
-                continue;
-            DWORD protection;
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE,
-                           &protection);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection,
-                           &protection);
-        }
-    }
 }
 
 }  // namespace

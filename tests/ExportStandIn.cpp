@@ -69,4 +69,17 @@ void* ReplaceExport(HMODULE module, const char* name, void* standIn)
     return nullptr;
 }
 
+bool IsCodeFromFolder(void* address, const char* folder)
+{
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCSTR>(address), &module))
+        return false;
+    char name[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(module, name, sizeof(name));
+    const size_t folderLength = strlen(folder);
+    return length >= folderLength && _strnicmp(name, folder, folderLength) == 0;
+}
+
 }  // namespace testing_support

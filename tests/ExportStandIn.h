@@ -9,4 +9,8 @@ namespace testing_support {
 // export named before, or null when it could not be replaced.
 void* ReplaceExport(HMODULE module, const char* name, void* standIn);
 
+// Whether the code at the address belongs to a module loaded from the folder (a path that
+// ends with its backslash).
+bool IsCodeFromFolder(void* address, const char* folder);
+
 }  // namespace testing_support

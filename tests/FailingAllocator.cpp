@@ -21,22 +21,9 @@ volatile LONG g_failEvery = 0;
 volatile LONG g_countdown = 0;
 volatile LONG g_attempts = 0;
 
-bool FromTheFolder(void* caller)
-{
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCSTR>(caller), &module))
-        return false;
-    char name[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(module, name, sizeof(name));
-    const size_t folderLength = strlen(g_folder);
-    return length >= folderLength && _strnicmp(name, g_folder, folderLength) == 0;
-}
-
 bool Fails(void* caller)
 {
-    if (!FromTheFolder(caller))
+    if (!IsCodeFromFolder(caller, g_folder))
         return false;
     InterlockedIncrement(&g_attempts);
     return g_failEvery || (g_countdown > 0 && InterlockedDecrement(&g_countdown) == 0);

@@ -24,7 +24,8 @@ std::string Word(const std::string& name, DWORD value)
     return name + "=" + std::to_string(value);
 }
 
-// Reads the child's tray-call log into the result.
+}  // namespace
+
 void ReadShellLog(const std::string& path, CProcessEndResult& result)
 {
     using CCallKey = std::tuple<DWORD, DWORD, UINT_PTR, UINT>;
@@ -83,8 +84,6 @@ void ReadShellLog(const std::string& path, CProcessEndResult& result)
             result.endedInsideWindowCall = true;
     }
 }
-
-}  // namespace
 
 std::vector<std::string> CProcessEndPlan::Arguments() const
 {

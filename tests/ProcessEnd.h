@@ -86,6 +86,10 @@ struct CProcessEndResult {
     std::string Describe() const;
 };
 
+// Reads a child's tray-call log (CShellRecorder::LogTo) into the result: its icon, faults,
+// calls broken off, the desktop's repaint.
+void ReadShellLog(const std::string& path, CProcessEndResult& result);
+
 // Runs one child in the folder (made if missing), which then holds its copy of the plug-in and
 // its tray-call log. The exit itself is held to exitLimitMs; starting the child is not, since
 // a process takes up to half a minute to start in an emulated machine.

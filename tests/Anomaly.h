@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A host that meets one anomaly while the plug-in runs one scenario (anomaly_child):
+//
+//   anomaly_child FOLDER SCENARIO count          every call counted, none failed
+//   anomaly_child FOLDER SCENARIO fail NAME NTH  the NTH call of NAME fails
+//   anomaly_child FOLDER SCENARIO kill NTH       the host is killed just before its NTH file call
+//
+// FOLDER holds tools\Tolvanix.dll and the data folder data\, with whatever files the test put
+// there. Only the scenario's own part meets the anomaly: the start for "start", the export
+// (and what follows until the process ends) for the others.
+namespace anomaly {
+
+const char* const kScenarios[] = {"start", "setup-ok", "setup-cancel", "exit", "unload"};
+// The exit code of a host killed before a file call.
+const UINT kKilled = 9;
+
+// What the child saw, as it wrote it to FOLDER\report.txt, a "word value" a line: whether the
+// module loaded, what each export returned, the host window enabled after setup, windows left
+// after unload, the CPU share while the animation ran, each call's count and the file calls,
+// and the module's imports of the system's modules.
+struct CReport {
+    std::map<std::string, long> values;
+    std::map<std::string, long> calls;
+    std::vector<std::string> imports;
+
+    long Value(const std::string& word, long otherwise = -1) const;
+    static CReport Read(const std::string& folder);
+};
+
+}  // namespace anomaly
+
+}  // namespace testing_support
