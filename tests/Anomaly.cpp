@@ -25,13 +25,13 @@ CReport CReport::Read(const std::string& folder)
         if (word == "import") {
             fields >> name;
             report.imports.push_back(name);
-        } else if (word == "calls") {
-            fields >> name >> value;
-            report.calls[name] = value;
         } else if (fields >> value) {
             report.values[word] = value;
         }
     }
+    std::ifstream calls(folder + "calls.log");
+    for (std::string name; std::getline(calls, name);)
+        ++report.calls[name];
     return report;
 }
 

@@ -25,8 +25,9 @@ const UINT kKilled = 9;
 
 // What the child saw, as it wrote it to FOLDER\report.txt, a "word value" a line: whether the
 // module loaded, what each export returned, the host window enabled after setup, windows left
-// after unload, the CPU share while the animation ran, each call's count and the file calls,
-// and the module's imports of the system's modules.
+// after unload, the CPU share while the animation ran, the file calls, and the module's
+// imports of the system's modules; and each call's count, from FOLDER\calls.log, which the
+// stand-ins write as the calls come, the process's end included.
 struct CReport {
     std::map<std::string, long> values;
     std::map<std::string, long> calls;

@@ -31,13 +31,9 @@ public:
 
     void Say(const std::string& word, long value) { m_report << word << " " << value << std::endl; }
 
-    // The module's calls and imports, after a run that counted them.
+    // The module's file calls and imports, after a run that counted them.
     void SayCounts(HMODULE module)
     {
-        for (const CPlatformCall& call : FailingCalls()) {
-            if (const long calls = CPlatformStandIns::CallsOf(call.name))
-                m_report << "calls " << call.name << " " << calls << "\n";
-        }
         Say("fileCalls", CPlatformStandIns::FileCalls());
         if (module) {
             for (const std::string& name : PlatformImports(module))
@@ -160,6 +156,7 @@ int main(int argc, char** argv)
     const std::string scenario = argv[2];
     standin::SetDataFolder((folder + "data\\").c_str());
     CChild child(folder);
+    CPlatformStandIns::LogCallsTo(folder + "calls.log");
     if (scenario == "start" && !CPlatformStandIns::InstallInExports(folder + "tools\\"))
         return 3;
     if (!Plan(argc, argv))

@@ -25,6 +25,8 @@ volatile LONG g_armed = 0;
 volatile LONG g_fileCalls = 0;
 volatile LONG g_killAt = 0;
 UINT g_killCode = 0;
+// Kept open for the life of the process: a call is logged in one write, even at its end.
+HANDLE g_log = INVALID_HANDLE_VALUE;
 
 const std::vector<CPlatformCall>& Table();
 
@@ -36,6 +38,12 @@ bool FailsHere(size_t row, void* caller)
         return false;
     CCallState& state = g_states[row];
     const LONG nth = InterlockedIncrement(&state.calls);
+    if (g_log != INVALID_HANDLE_VALUE) {
+        char line[64];
+        const int length = wsprintfA(line, "%s\n", Table()[row].name);
+        DWORD written;
+        WriteFile(g_log, line, static_cast<DWORD>(length), &written, nullptr);
+    }
     if (Table()[row].fileCall && InterlockedIncrement(&g_fileCalls) == g_killAt)
         TerminateProcess(GetCurrentProcess(), g_killCode);
     return nth == state.failAt;
@@ -235,10 +243,10 @@ void CPlatformStandIns::KillAtFileCall(long nth, UINT exitCode)
     InterlockedExchange(&g_killAt, g_fileCalls + nth);
 }
 
-long CPlatformStandIns::CallsOf(const std::string& name)
+void CPlatformStandIns::LogCallsTo(const std::string& path)
 {
-    const size_t row = RowOf(name);
-    return row < Table().size() ? g_states[row].calls : 0;
+    g_log = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        CREATE_ALWAYS, 0, nullptr);
 }
 
 long CPlatformStandIns::FileCalls()

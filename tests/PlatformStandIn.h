@@ -44,8 +44,10 @@ public:
     static void FailAt(const std::string& name, long nth);
     // The process ends with this exit code just before that many file calls from now on.
     static void KillAtFileCall(long nth, UINT exitCode);
-    // The module's calls of each name since Arm, and its file calls.
-    static long CallsOf(const std::string& name);
+    // Every call counted from now on is also written to the file, its name a line, so that
+    // the calls made while the process ends can be known.
+    static void LogCallsTo(const std::string& path);
+    // The module's file calls since Arm.
     static long FileCalls();
 };
 
