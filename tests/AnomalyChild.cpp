@@ -21,11 +21,13 @@ namespace {
 const DWORD kAnimationLimitMs = 20000;
 // Long enough for a spinning thread to show, short beside the run.
 const DWORD kWatchMs = 500;
+const int kBoxes[] = {IDC_DIALOG_BOX, IDC_TOP_MOST_BOX, IDC_TASKTRAY_ICON_BOX, IDC_ANIMATION_BOX,
+                      IDC_HIDE_BECKY_BOX};
 
 class CChild {
 public:
     explicit CChild(const std::string& folder)
-        : m_folder(folder), m_report(folder + "report.txt", std::ios::trunc)
+        : m_folder(folder), m_report(anomaly::ReportPath(folder, GetCurrentProcessId()), std::ios::trunc)
     {
     }
 
@@ -50,28 +52,51 @@ private:
 };
 
 // The anomaly the arguments name, ready for the scenario's own part; false when they name none.
+// "fail" takes pairs of a name and a call number, or "every".
 bool Plan(int argc, char** argv)
 {
     const std::string mode = argv[3];
     if (mode == "count")
         return argc == 4;
-    if (mode == "fail" && argc == 6) {
-        CPlatformStandIns::FailAt(argv[4], std::stol(argv[5]));
+    if (mode == "fail" && argc >= 6 && argc % 2 == 0) {
+        for (int at = 4; at < argc; at += 2) {
+            if (std::string(argv[at + 1]) == "every")
+                CPlatformStandIns::FailEvery(argv[at]);
+            else
+                CPlatformStandIns::FailAt(argv[at], std::stol(argv[at + 1]));
+        }
         return true;
     }
     if (mode == "kill" && argc == 5) {
         CPlatformStandIns::KillAtFileCall(std::stol(argv[4]), anomaly::kKilled);
         return true;
     }
+    if (mode == "hold" && argc == 6) {
+        const std::string name = argv[5];
+        HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-reached").c_str());
+        HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, (name + "-release").c_str());
+        if (!reached || !release)
+            return false;
+        CPlatformStandIns::HoldAtFileCall(std::stol(argv[4]), reached, release);
+        return true;
+    }
     return false;
+}
+
+// The five boxes as the user found them, one bit each in the file's order.
+long BoxesShown(HWND dialog)
+{
+    long shown = 0;
+    for (int box : kBoxes)
+        shown = (shown << 1) | (IsChecked(dialog, box) ? 1 : 0);
+    return shown;
 }
 
 // The user changes every box (in the order that enables each dependent box first), then
 // presses the button.
 void PlayTheUser(HWND dialog, int button)
 {
-    for (int box : {IDC_DIALOG_BOX, IDC_TOP_MOST_BOX, IDC_TASKTRAY_ICON_BOX, IDC_ANIMATION_BOX,
-                    IDC_HIDE_BECKY_BOX})
+    for (int box : kBoxes)
         Click(dialog, box);
     Click(dialog, button);
 }
@@ -100,14 +125,19 @@ int RunSetup(CChild& child, int button)
     CPlatformStandIns::Arm();
     int result;
     bool shown;
+    long boxes = -1;
     {
-        CDialogDriver user([button](HWND dialog) { PlayTheUser(dialog, button); });
+        CDialogDriver user([button, &boxes](HWND dialog) {
+            boxes = BoxesShown(dialog);
+            PlayTheUser(dialog, button);
+        });
         result = plugin.OnPlugInSetup();
         shown = user.Found();
     }
     CPlatformStandIns::Disarm();
     child.Say("setup", result);
     child.Say("shown", shown);
+    child.Say("boxes", boxes);
     child.Say("hostEnabled", IsWindowEnabled(host.Handle()) != FALSE);
     child.SayCounts(plugin.Module());
     plugin.Unload();
@@ -120,7 +150,7 @@ int RunSetup(CChild& child, int button)
 // the anomaly only in that end.
 int RunExit(CChild& child, const std::string& folder, bool onlyTheEnd)
 {
-    CShellRecorder::LogTo(folder + "shell.log");
+    CShellRecorder::LogTo(anomaly::ShellLogPath(folder, GetCurrentProcessId()));
     CHostWindow host;
     host.AddTrayIcon(128);
     // Never deleted: the process ends with the module in it, as the host's does.
@@ -156,7 +186,7 @@ int main(int argc, char** argv)
     const std::string scenario = argv[2];
     standin::SetDataFolder((folder + "data\\").c_str());
     CChild child(folder);
-    CPlatformStandIns::LogCallsTo(folder + "calls.log");
+    CPlatformStandIns::LogCallsTo(anomaly::CallLogPath(folder, GetCurrentProcessId()));
     if (scenario == "start" && !CPlatformStandIns::InstallInExports(folder + "tools\\"))
         return 3;
     if (!Plan(argc, argv))

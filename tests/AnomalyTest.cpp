@@ -33,8 +33,16 @@ const CSwitchValues kEveryOn = {1, 1, 1, 1, 1};
 const std::string kUsersFile =
     "; the user's own line\r\n" + SettingsFileText(kUsers) + "[Other]\r\nx=y\r\n";
 
+// The switches as bits in the file's order, as the child reports the boxes it saw.
+long Boxes(const CSwitchValues& values)
+{
+    return values.dialog << 4 | values.topMost << 3 | values.icon << 2 | values.animation << 1 |
+           values.hide;
+}
+
 struct CRun {
     std::string folder;
+    DWORD process = 0;
     DWORD exitCode = 0;
     anomaly::CReport report;
 
@@ -98,7 +106,7 @@ void ExpectTheEndLeftNothing(const CRun& run)
     EXPECT_EQ(0, run.report.Value("exit"));
     EXPECT_LT(run.report.Value("cpuPercent", 100), kMostCpuPercent) << "a thread spins";
     CProcessEndResult end;
-    ReadShellLog(run.folder + "shell.log", end);
+    ReadShellLog(anomaly::ShellLogPath(run.folder, run.process), end);
     EXPECT_EQ(0u, end.faultCode) << "a fault in the host";
     EXPECT_FALSE(end.iconLeft && !end.IconLeftForACause()) << end.Describe();
 }
@@ -119,29 +127,52 @@ protected:
         return folder;
     }
 
-    CRun RunChild(const std::string& folder, const std::string& scenario, const std::string& mode)
-    {
+    // A child host started in the folder, and its process.
+    struct CChild {
         CRun run;
-        run.folder = folder;
+        CKernelHandle process;
+    };
+
+    CChild StartChild(const std::string& folder, const std::string& scenario,
+                      const std::string& mode)
+    {
+        CChild child;
+        child.run.folder = folder;
         std::string command = "\"" + standin::ProgramFolder() + "anomaly_child.exe\" \"" +
                               folder.substr(0, folder.size() - 1) + "\" " + scenario + " " + mode;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        PROCESS_INFORMATION child = {};
+        PROCESS_INFORMATION started = {};
         if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &child)) {
-            run.exitCode = GetLastError();
-            return run;
+                            &startup, &started)) {
+            child.run.exitCode = GetLastError();
+            return child;
         }
-        CKernelHandle process(child.hProcess);
-        CKernelHandle thread(child.hThread);
-        if (WaitForSingleObject(process.get(), kChildLimitMs) != WAIT_OBJECT_0) {
-            TerminateProcess(process.get(), WAIT_TIMEOUT);
-            WaitForSingleObject(process.get(), INFINITE);
+        CloseHandle(started.hThread);
+        child.process.reset(started.hProcess);
+        child.run.process = started.dwProcessId;
+        return child;
+    }
+
+    // Its run, once it has ended; one that hangs is ended.
+    static CRun Finish(CChild& child)
+    {
+        HANDLE process = child.process.get();
+        if (!process)
+            return child.run;
+        if (WaitForSingleObject(process, kChildLimitMs) != WAIT_OBJECT_0) {
+            TerminateProcess(process, WAIT_TIMEOUT);
+            WaitForSingleObject(process, INFINITE);
         }
-        GetExitCodeProcess(process.get(), &run.exitCode);
-        run.report = anomaly::CReport::Read(folder);
-        return run;
+        GetExitCodeProcess(process, &child.run.exitCode);
+        child.run.report = anomaly::CReport::Read(child.run.folder, child.run.process);
+        return child.run;
+    }
+
+    CRun RunChild(const std::string& folder, const std::string& scenario, const std::string& mode)
+    {
+        CChild child = StartChild(folder, scenario, mode);
+        return Finish(child);
     }
 
     // The run with nothing failing, which must pass the judge as well; then each call the
@@ -169,8 +200,9 @@ protected:
         return clean;
     }
 
-    // The host killed before each file call the clean run made, then a fresh host's start.
-    void KilledBeforeEachFileCall(const std::string& scenario, const CSeed& seed,
+    // The host killed before each file call the clean run made, then a fresh host's start;
+    // the clean run.
+    CRun KilledBeforeEachFileCall(const std::string& scenario, const CSeed& seed,
                                   const CJudge& judge)
     {
         const CRun clean = RunChild(Prepare("clean", seed), scenario, "count");
@@ -187,6 +219,7 @@ protected:
             EXPECT_TRUE(next.Others().empty()) << "the next start removes what the killed host left";
             judge(next);
         }
+        return clean;
     }
 
     CTempFolder m_temp;
@@ -276,9 +309,58 @@ TEST_F(Anomaly, EachCallFailingInTheUnloadWhileAnimatingLeavesNothingBehind)
 
 TEST_F(Anomaly, HostKilledBeforeEachFileCallOfTheCarryOverLosesNoValue)
 {
-    KilledBeforeEachFileCall("start", {"", SettingsFileText(kEarlier)}, [](const CRun& run) {
-        EXPECT_EQ(SettingsFileText(kEarlier), run.Current());
-    });
+    const CRun clean =
+        KilledBeforeEachFileCall("start", {"", SettingsFileText(kEarlier)}, [](const CRun& run) {
+            EXPECT_EQ(SettingsFileText(kEarlier), run.Current());
+        });
+    // On the disk before it is moved into place, and in place before the earlier file goes.
+    const anomaly::CReport& calls = clean.report;
+    EXPECT_LT(calls.LastPlaceOf("FlushFileBuffers"), calls.LastPlaceOf("MoveFileExA"));
+    EXPECT_LT(calls.LastPlaceOf("MoveFileExA"), calls.LastPlaceOf("DeleteFileA"));
+    EXPECT_LT(calls.LastPlaceOf("WritePrivateProfileStringA"), calls.LastPlaceOf("FlushFileBuffers"));
+}
+
+TEST_F(Anomaly, CarryOverCutShortWhoseCleanUpIsRefusedLeavesNoPartOfAFile)
+{
+    const std::string folder = Prepare("refused", {"", SettingsFileText(kEarlier)});
+    const CRun cut = RunChild(folder, "start", "fail WritePrivateProfileStringA 5 DeleteFileA every");
+    ExpectTheHostLived(cut);
+    EXPECT_EQ("(no file)", cut.Current()) << "what the next start would take for the user's";
+    const CRun next = RunChild(folder, "start", "count");
+    EXPECT_EQ(SettingsFileText(kEarlier), next.Current());
+    EXPECT_EQ("(no file)", next.Earlier());
+    EXPECT_TRUE(next.Others().empty());
+}
+
+// A host that starts while another is at any step of the carry-over works with the earlier
+// values, and the two settle on one file that holds them.
+TEST_F(Anomaly, SecondHostDuringTheCarryOverWorksWithTheEarlierValues)
+{
+    const CSeed seed = {"", SettingsFileText(kEarlier)};
+    const long fileCalls =
+        RunChild(Prepare("clean", seed), "start", "count").report.Value("fileCalls", 0);
+    EXPECT_GT(fileCalls, 0);
+    for (long nth = 1; nth <= fileCalls; ++nth) {
+        SCOPED_TRACE("the first host held before file call " + std::to_string(nth));
+        const std::string folder = Prepare("held-" + std::to_string(nth), seed);
+        const std::string name = "tolvanix-held-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(nth);
+        CKernelHandle reached(CreateEventA(nullptr, TRUE, FALSE, (name + "-reached").c_str()));
+        CKernelHandle release(CreateEventA(nullptr, TRUE, FALSE, (name + "-release").c_str()));
+        CChild first = StartChild(folder, "start", "hold " + std::to_string(nth) + " " + name);
+        HANDLE either[] = {reached.get(), first.process.get()};
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, either, FALSE, kChildLimitMs))
+            << "the first host never got there";
+        const CRun second = RunChild(folder, "setup-cancel", "count");
+        ExpectTheHostLived(second);
+        EXPECT_EQ(Boxes(kEarlier), second.report.Value("boxes")) << "what its setup shows";
+        SetEvent(release.get());
+        const CRun done = Finish(first);
+        ExpectTheHostLived(done);
+        EXPECT_EQ(SettingsFileText(kEarlier), done.Current());
+        EXPECT_EQ("(no file)", done.Earlier()) << "carried over, and deleted";
+        EXPECT_TRUE(done.Others().empty());
+    }
 }
 
 TEST_F(Anomaly, HostKilledBeforeEachFileCallOfSetupOkLeavesTheOldFileOrTheNewWhole)

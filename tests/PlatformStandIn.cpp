@@ -16,6 +16,7 @@ struct CCallState {
     volatile LONG calls = 0;
     // The call that fails, counted from the last FailAt; 0: none.
     volatile LONG failAt = 0;
+    volatile LONG failEvery = 0;
 };
 
 const size_t kMostCalls = 64;
@@ -23,15 +24,18 @@ CCallState g_states[kMostCalls];
 char g_folder[MAX_PATH];
 volatile LONG g_armed = 0;
 volatile LONG g_fileCalls = 0;
-volatile LONG g_killAt = 0;
+// Just before this file call the host is killed with the code, or held until released.
+volatile LONG g_stopAt = 0;
 UINT g_killCode = 0;
+HANDLE g_heldThere = nullptr;
+HANDLE g_release = nullptr;
 // Kept open for the life of the process: a call is logged in one write, even at its end.
 HANDLE g_log = INVALID_HANDLE_VALUE;
 
 const std::vector<CPlatformCall>& Table();
 
-// Counts the module's call, and says whether it is the one that fails. A host killed before
-// a file call ends here.
+// Counts the module's call, and says whether it is one that fails. A host killed or held
+// before a file call stops here.
 bool FailsHere(size_t row, void* caller)
 {
     if (!g_armed || !IsCodeFromFolder(caller, g_folder))
@@ -44,9 +48,13 @@ bool FailsHere(size_t row, void* caller)
         DWORD written;
         WriteFile(g_log, line, static_cast<DWORD>(length), &written, nullptr);
     }
-    if (Table()[row].fileCall && InterlockedIncrement(&g_fileCalls) == g_killAt)
-        TerminateProcess(GetCurrentProcess(), g_killCode);
-    return nth == state.failAt;
+    if (Table()[row].fileCall && InterlockedIncrement(&g_fileCalls) == g_stopAt) {
+        if (!g_release)
+            TerminateProcess(GetCurrentProcess(), g_killCode);
+        SetEvent(g_heldThere);
+        WaitForSingleObject(g_release, INFINITE);
+    }
+    return nth == state.failAt || state.failEvery;
 }
 
 // The stand-in of the table's row: the same signature as the call it stands for.
@@ -237,10 +245,24 @@ void CPlatformStandIns::FailAt(const std::string& name, long nth)
         InterlockedExchange(&g_states[row].failAt, g_states[row].calls + nth);
 }
 
+void CPlatformStandIns::FailEvery(const std::string& name)
+{
+    const size_t row = RowOf(name);
+    if (row < Table().size())
+        InterlockedExchange(&g_states[row].failEvery, 1);
+}
+
 void CPlatformStandIns::KillAtFileCall(long nth, UINT exitCode)
 {
     g_killCode = exitCode;
-    InterlockedExchange(&g_killAt, g_fileCalls + nth);
+    InterlockedExchange(&g_stopAt, g_fileCalls + nth);
+}
+
+void CPlatformStandIns::HoldAtFileCall(long nth, HANDLE reached, HANDLE release)
+{
+    g_heldThere = reached;
+    g_release = release;
+    InterlockedExchange(&g_stopAt, g_fileCalls + nth);
 }
 
 void CPlatformStandIns::LogCallsTo(const std::string& path)

@@ -9,8 +9,9 @@ namespace testing_support {
 
 // One platform call of the module under test, replaced by a stand-in that counts the module's
 // calls of it and forwards them, or gives the failure the platform gives (its documented
-// result and a plausible last error) at the one call chosen, or ends the process just before
-// a chosen file call (create, copy, write, move, delete), as a host killed there would end.
+// result and a plausible last error) at the calls chosen, or ends the process just before a
+// chosen file call (create, copy, write, move, delete), as a host killed there would end, or
+// holds it there.
 struct CPlatformCall {
     const char* dll;
     const char* name;
@@ -42,8 +43,12 @@ public:
     static void Disarm();
     // The call of that many calls of the name from now on (1: the next one) fails.
     static void FailAt(const std::string& name, long nth);
+    static void FailEvery(const std::string& name);
     // The process ends with this exit code just before that many file calls from now on.
     static void KillAtFileCall(long nth, UINT exitCode);
+    // The calling thread waits there instead, once it has set the first event, until the
+    // second is set: a host caught in the middle of a write.
+    static void HoldAtFileCall(long nth, HANDLE reached, HANDLE release);
     // Every call counted from now on is also written to the file, its name a line, so that
     // the calls made while the process ends can be known.
     static void LogCallsTo(const std::string& path);
