@@ -35,6 +35,8 @@ struct CRecorderState {
     std::vector<CShellCall> calls;
     std::vector<CRepaint> repaints;
     bool refuseAdds = false;
+    bool addsLate = false;
+    int failingWaits = 0;
     bool stallModifies = false;
     bool reenter = false;
     bool holdNewThreads = false;
@@ -111,11 +113,12 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
 {
     CRecorderState& recorder = Recorder();
     DWORD began = GetTickCount();
-    bool refuse, stall, reenter;
+    bool refuse, late, stall, reenter;
     DWORD delayMs;
     {
         std::lock_guard<std::mutex> hold(recorder.lock);
         refuse = recorder.refuseAdds && message == NIM_ADD;
+        late = recorder.addsLate && message == NIM_ADD;
         stall = recorder.stallModifies && message == NIM_MODIFY;
         reenter = recorder.reenter;
         delayMs = recorder.delayMs;
@@ -133,6 +136,8 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
     if (reenter)
         CallBack(*record);
     BOOL result = refuse ? FALSE : recorder.forward(message, record);
+    if (late)
+        result = FALSE;
     CShellCall call = {message,         record->hWnd, record->uID, record->uFlags,
                        record->uCallbackMessage, record->hIcon, std::string(record->szTip),
                        result,          began,
@@ -150,6 +155,14 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
 DWORD WINAPI RecordWait(HANDLE object, DWORD limitMs)
 {
     CRecorderState& recorder = Recorder();
+    if (limitMs != 0 && limitMs != INFINITE) {
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        if (recorder.failingWaits > 0) {
+            --recorder.failingWaits;
+            SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        }
+    }
     if (limitMs != 0)
         SetEvent(recorder.waiting);
     return recorder.forwardWait(object, limitMs);
@@ -248,6 +261,18 @@ void CShellRecorder::RefuseAdds(bool refuse)
 {
     std::lock_guard<std::mutex> hold(Recorder().lock);
     Recorder().refuseAdds = refuse;
+}
+
+void CShellRecorder::AnswerAddsLate(bool late)
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    Recorder().addsLate = late;
+}
+
+void CShellRecorder::FailTimedWaits(int count)
+{
+    std::lock_guard<std::mutex> hold(Recorder().lock);
+    Recorder().failingWaits = count;
 }
 
 void CShellRecorder::AnswerSlowly(DWORD delayMs)

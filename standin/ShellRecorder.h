@@ -53,6 +53,11 @@ public:
     static std::vector<CRepaint> Repaints();
     static void Clear();
     static void RefuseAdds(bool refuse);
+    // Adds reach the shell but report a failure, as the shell's call does when the tray
+    // answers after its time-out.
+    static void AnswerAddsLate(bool late);
+    // The next waits with a time limit fail at once, as a wait on a handle gone bad would.
+    static void FailTimedWaits(int count);
     // Every later call takes this long before it reaches the shell.
     static void AnswerSlowly(DWORD delayMs);
     // Inside every later call, sends the icon's window what a shell may send while a thread

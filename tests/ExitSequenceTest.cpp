@@ -41,6 +41,24 @@ protected:
         return deletes;
     }
 
+    static int CallsOf(HWND dialog, DWORD message)
+    {
+        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                              [message](const CShellCall& call) {
+                                                  return call.message == message;
+                                              }));
+    }
+
+    // The frames the shell took after the first.
+    static int ShownFrames(HWND dialog)
+    {
+        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [](const CShellCall& call) {
+            return call.message == NIM_MODIFY && call.result;
+        }));
+    }
+
     int FrameOf(HICON icon) const
     {
         for (int frame : {105, 107, 108, 109, 110}) {
@@ -185,6 +203,28 @@ TEST_F(ExitSequence, RefusedAddLeavesTheHostIconAndIsRetriedEachFrame)
     EXPECT_TRUE(DeletesOfHostIcons().empty());
     EXPECT_TRUE(WaitFor([dialog] { return TrayIconExists(dialog, 128); }))
         << "a later frame brings it in";
+}
+
+TEST_F(ExitSequence, AddThatTheTrayAnsweredLateCountsOnceAModifySucceeds)
+{
+    ASSERT_TRUE(m_host.AddTrayIcon(128));
+    CShellRecorder::AnswerAddsLate(true);
+    Load(kDefaultSwitches);
+    HWND dialog = Exit();
+    EXPECT_TRUE(WaitFor([this, dialog] { return ShownFrames(dialog) >= 3; }))
+        << "the icon froze at its first frame";
+    CShellRecorder::AnswerAddsLate(false);
+    EXPECT_EQ(1, CallsOf(dialog, NIM_ADD)) << "added once; the shell refuses an ID it has";
+    EXPECT_FALSE(m_host.HasTrayIcon(128)) << "the host's own icon gives way";
+}
+
+TEST_F(ExitSequence, FailedPauseGoesOnAnimating)
+{
+    Load(kDefaultSwitches);
+    CShellRecorder::FailTimedWaits(1);
+    HWND dialog = Exit();
+    EXPECT_TRUE(WaitFor([this, dialog] { return ShownFrames(dialog) >= 3; }))
+        << "one failed wait ended the animation";
 }
 
 TEST_F(ExitSequence, FramesSwingForwardAndBack)
