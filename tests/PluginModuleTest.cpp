@@ -6,6 +6,7 @@
 
 #include "base/OwnedHandle.h"
 #include "resources/PluginIdentity.h"
+#include "resources/ResourceIds.h"
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
 #include "tests/ExportStandIn.h"
@@ -217,6 +218,109 @@ TEST_F(PluginModule, SettingsThatCannotBeAskedAboutAreNeitherWrittenNorDeleted)
     CUnreachableFolder::Clear();
     EXPECT_EQ(users, ReadFileText(SettingsPath())) << "the user's file is not written over";
     EXPECT_TRUE(IsFile(earlier)) << "nor the earlier one deleted";
+}
+
+// A start that could not ask about the file keeps the defaults in memory; the setup then reads
+// the file first, and where it still cannot, its OK writes only the box the user changed.
+TEST_F(PluginModule, SetupAfterAStartThatCouldNotReadTheFileKeepsTheUsersValues)
+{
+    const CSwitchValues users = {0, 1, 0, 0, 1};
+    const struct {
+        const char* what;
+        bool backBySetup;
+        int box;
+        CSwitchValues saved;
+    } rounds[] = {
+        {"the share is back", true, IDC_DIALOG_BOX, {1, 1, 0, 0, 1}},
+        {"the share is still away", false, IDC_TOP_MOST_BOX, users},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.what);
+        MakeFolders(m_temp.Path("data\\Plugins"));
+        WriteFileText(SettingsPath(), SettingsFileText(users));
+        CUnreachableFolder::Set(m_temp.Path("data"));
+        Load();
+        if (round.backBySetup)
+            CUnreachableFolder::Clear();
+        bool shownUsers = false;
+        CDialogDriver user([&](HWND dialog) {
+            shownUsers = !IsChecked(dialog, IDC_DIALOG_BOX) && IsChecked(dialog, IDC_TOP_MOST_BOX);
+            Click(dialog, round.box);
+            Click(dialog, IDOK);
+        });
+        EXPECT_EQ(1, m_plugin->OnPlugInSetup());
+        EXPECT_TRUE(user.Found());
+        CUnreachableFolder::Clear();
+        EXPECT_EQ(round.backBySetup, shownUsers) << "the setup shows what it could read";
+        EXPECT_EQ(SettingsFileText(round.saved), ReadFileText(SettingsPath()));
+    }
+}
+
+// A system whose ANSI code page is UTF-8 (an option of Windows 10 and 11), for the modules
+// loaded from one folder: the conversion keeps the rules Microsoft documents for it, which
+// Wine does not keep.
+class CUtf8CodePage {
+public:
+    static void Set(const std::string& folder)
+    {
+        static const bool installed = Install();
+        ASSERT_TRUE(installed);
+        s_folder = folder;
+    }
+    static void Clear() { s_folder.clear(); }
+
+private:
+    using CodePage = UINT(WINAPI*)();
+    using Convert = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
+
+    static bool Install()
+    {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        s_codePage = reinterpret_cast<CodePage>(
+            ReplaceExport(kernel, "GetACP", reinterpret_cast<void*>(&AnswerCodePage)));
+        s_convert = reinterpret_cast<Convert>(
+            ReplaceExport(kernel, "WideCharToMultiByte", reinterpret_cast<void*>(&ConvertText)));
+        return s_codePage && s_convert;
+    }
+
+    static bool Applies(void* caller)
+    {
+        return !s_folder.empty() && IsCodeFromFolder(caller, s_folder.c_str());
+    }
+
+    static UINT WINAPI AnswerCodePage()
+    {
+        return Applies(__builtin_return_address(0)) ? CP_UTF8 : s_codePage();
+    }
+
+    static int WINAPI ConvertText(UINT codePage, DWORD flags, LPCWCH wide, int length, LPSTR bytes,
+                                  int size, LPCCH defaultChar, LPBOOL usedDefault)
+    {
+        if (!Applies(__builtin_return_address(0)) || (codePage != CP_ACP && codePage != CP_UTF8))
+            return s_convert(codePage, flags, wide, length, bytes, size, defaultChar, usedDefault);
+        if ((flags & ~WC_ERR_INVALID_CHARS) || defaultChar || usedDefault) {
+            SetLastError(flags & ~WC_ERR_INVALID_CHARS ? ERROR_INVALID_FLAGS
+                                                       : ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return s_convert(CP_UTF8, flags, wide, length, bytes, size, nullptr, nullptr);
+    }
+
+    static CodePage s_codePage;
+    static Convert s_convert;
+    static std::string s_folder;
+};
+
+CUtf8CodePage::CodePage CUtf8CodePage::s_codePage;
+CUtf8CodePage::Convert CUtf8CodePage::s_convert;
+std::string CUtf8CodePage::s_folder;
+
+TEST_F(PluginModule, SettingsAreFoundWhereTheAnsiCodePageIsUtf8)
+{
+    CUtf8CodePage::Set(m_temp.Path("tools\\"));
+    Load();
+    CUtf8CodePage::Clear();
+    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath())) << "no settings path at all";
 }
 
 // Two host processes start together where only the earlier file exists: whichever carries it
