@@ -36,7 +36,8 @@ struct CRecorderState {
     std::vector<CRepaint> repaints;
     bool refuseAdds = false;
     bool addsLate = false;
-    int failingWaits = 0;
+    // Counted down without the lock, which a stalled call holds for good.
+    volatile LONG failingWaits = 0;
     bool stallModifies = false;
     bool reenter = false;
     bool holdNewThreads = false;
@@ -155,13 +156,10 @@ BOOL WINAPI RecordShellNotifyIcon(DWORD message, PNOTIFYICONDATAA record)
 DWORD WINAPI RecordWait(HANDLE object, DWORD limitMs)
 {
     CRecorderState& recorder = Recorder();
-    if (limitMs != 0 && limitMs != INFINITE) {
-        std::lock_guard<std::mutex> hold(recorder.lock);
-        if (recorder.failingWaits > 0) {
-            --recorder.failingWaits;
-            SetLastError(ERROR_INVALID_HANDLE);
-            return WAIT_FAILED;
-        }
+    if (limitMs != 0 && limitMs != INFINITE && recorder.failingWaits > 0 &&
+        InterlockedDecrement(&recorder.failingWaits) >= 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
     }
     if (limitMs != 0)
         SetEvent(recorder.waiting);
@@ -271,8 +269,7 @@ void CShellRecorder::AnswerAddsLate(bool late)
 
 void CShellRecorder::FailTimedWaits(int count)
 {
-    std::lock_guard<std::mutex> hold(Recorder().lock);
-    Recorder().failingWaits = count;
+    InterlockedExchange(&Recorder().failingWaits, count);
 }
 
 void CShellRecorder::AnswerSlowly(DWORD delayMs)

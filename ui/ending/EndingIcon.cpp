@@ -10,6 +10,14 @@ const int kMovingFrames[CEndingIcon::kFrameCount - 1] = {
     IDI_FRAME_LEAF_LEFT, IDI_FRAME_LEAF_CENTRE, IDI_FRAME_LEAF_RIGHT, IDI_FRAME_LEAF_ON_STAMP};
 // The longest the process end waits for the system to have ended the animation thread.
 const DWORD kThreadEndingWaitMs = 500;
+// How often a stop whose wait failed looks again.
+const DWORD kStopPollMs = 10;
+
+void AnswerSentMessages()
+{
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
 
 // Marks the animation thread as inside a shell or window call while it lives.
 class CInsideCall {
@@ -75,15 +83,16 @@ void CEndingIcon::Stop()
         // which this thread holds when the module's objects are destroyed.
         HANDLE ends[] = {m_doneEvent.get(), m_thread.get()};
         // The host's thread keeps answering messages sent to it meanwhile. Should that wait
-        // fail, a plain one still keeps the frames until the thread is done with them.
+        // fail, short plain ones between the answers still keep the frames until the thread
+        // is done with them.
         DWORD waited;
         while ((waited = MsgWaitForMultipleObjects(2, ends, FALSE, INFINITE, QS_SENDMESSAGE)) ==
-               WAIT_OBJECT_0 + 2) {
-            MSG message;
-            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+               WAIT_OBJECT_0 + 2)
+            AnswerSentMessages();
+        if (waited == WAIT_FAILED) {
+            while (WaitForMultipleObjects(2, ends, FALSE, kStopPollMs) == WAIT_TIMEOUT)
+                AnswerSentMessages();
         }
-        if (waited == WAIT_FAILED)
-            WaitForMultipleObjects(2, ends, FALSE, INFINITE);
         m_thread.reset();
     }
     for (size_t at = 0; at < m_frameCount; ++at) {
