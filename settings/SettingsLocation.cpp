@@ -26,9 +26,9 @@ CText ModuleFileNameText()
     const bool utf8 = GetACP() == CP_UTF8;
     char buffer[3 * MAX_PATH];
     BOOL replaced = FALSE;
-    const int bytes = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
-                                          wide, static_cast<int>(length), buffer, sizeof(buffer),
-                                          nullptr, utf8 ? nullptr : &replaced);
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, wide, static_cast<int>(length), buffer,
+                                          sizeof(buffer), nullptr, utf8 ? nullptr : &replaced);
     if (bytes <= 0 || replaced)
         return CText();
     return CText(buffer, static_cast<size_t>(bytes));

@@ -27,7 +27,8 @@ const int kBoxes[] = {IDC_DIALOG_BOX, IDC_TOP_MOST_BOX, IDC_TASKTRAY_ICON_BOX, I
 class CChild {
 public:
     explicit CChild(const std::string& folder)
-        : m_folder(folder), m_report(anomaly::ReportPath(folder, GetCurrentProcessId()), std::ios::trunc)
+        : m_folder(folder),
+          m_report(anomaly::ReportPath(folder, GetCurrentProcessId()), std::ios::trunc)
     {
     }
 
@@ -141,7 +142,8 @@ int RunSetup(CChild& child, int button)
     child.Say("hostEnabled", IsWindowEnabled(host.Handle()) != FALSE);
     child.SayCounts(plugin.Module());
     plugin.Unload();
-    child.Say("windowsLeft", static_cast<long>(standin::ThreadDialogs(GetCurrentThreadId()).size()));
+    child.Say("windowsLeft",
+              static_cast<long>(standin::ThreadDialogs(GetCurrentThreadId()).size()));
     child.Say("done", 1);
     return 0;
 }

@@ -37,7 +37,7 @@ const std::string kUsersFile =
 long Boxes(const CSwitchValues& values)
 {
     return values.dialog << 4 | values.topMost << 3 | values.icon << 2 | values.animation << 1 |
-           values.hide;
+        values.hide;
 }
 
 struct CRun {
@@ -139,7 +139,7 @@ protected:
         CChild child;
         child.run.folder = folder;
         std::string command = "\"" + standin::ProgramFolder() + "anomaly_child.exe\" \"" +
-                              folder.substr(0, folder.size() - 1) + "\" " + scenario + " " + mode;
+            folder.substr(0, folder.size() - 1) + "\" " + scenario + " " + mode;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION started = {};
@@ -177,8 +177,7 @@ protected:
 
     // The run with nothing failing, which must pass the judge as well; then each call the
     // module made in it failing in turn.
-    CRun EachCallFailingInTurn(const std::string& scenario, const CSeed& seed,
-                               const CJudge& judge)
+    CRun EachCallFailingInTurn(const std::string& scenario, const CSeed& seed, const CJudge& judge)
     {
         const CRun clean = RunChild(Prepare("clean", seed), scenario, "count");
         {
@@ -192,7 +191,8 @@ protected:
                 SCOPED_TRACE(name + ", call " + std::to_string(nth) + " of " +
                              std::to_string(counted.second) + ", fails");
                 const std::string folder = Prepare(name + "-" + std::to_string(nth), seed);
-                const CRun run = RunChild(folder, scenario, "fail " + name + " " + std::to_string(nth));
+                const CRun run =
+                    RunChild(folder, scenario, "fail " + name + " " + std::to_string(nth));
                 ExpectTheHostLived(run);
                 judge(run);
             }
@@ -213,10 +213,12 @@ protected:
             SCOPED_TRACE("killed before file call " + std::to_string(nth) + " of " +
                          std::to_string(fileCalls));
             const std::string folder = Prepare("killed-" + std::to_string(nth), seed);
-            EXPECT_EQ(anomaly::kKilled, RunChild(folder, scenario, "kill " + std::to_string(nth)).exitCode);
+            EXPECT_EQ(anomaly::kKilled,
+                      RunChild(folder, scenario, "kill " + std::to_string(nth)).exitCode);
             const CRun next = RunChild(folder, "start", "count");
             ExpectTheHostLived(next);
-            EXPECT_TRUE(next.Others().empty()) << "the next start removes what the killed host left";
+            EXPECT_TRUE(next.Others().empty())
+                << "the next start removes what the killed host left";
             judge(next);
         }
         return clean;
@@ -268,9 +270,10 @@ TEST_F(Anomaly, EachCallFailingInSetupOkLeavesTheOldFileOrTheNewWhole)
         EXPECT_TRUE(run.Current() == kUsersFile || run.Current() == saved) << run.Current();
         ExpectOnlyTemporaries(run);
     });
-    EXPECT_NE(std::string::npos, saved.find("; the user's own line\r\n[Tolvanix]\r\nEndingDialog=1\r\n"
-                                            "EndingDialogTopMost=0\r\nEndingIcon=1\r\n"
-                                            "EndingIconAnimation=0\r\nHideBecky=1\r\n[Other]"))
+    EXPECT_NE(std::string::npos,
+              saved.find("; the user's own line\r\n[Tolvanix]\r\nEndingDialog=1\r\n"
+                         "EndingDialogTopMost=0\r\nEndingIcon=1\r\n"
+                         "EndingIconAnimation=0\r\nHideBecky=1\r\n[Other]"))
         << saved;
 }
 
@@ -317,13 +320,15 @@ TEST_F(Anomaly, HostKilledBeforeEachFileCallOfTheCarryOverLosesNoValue)
     const anomaly::CReport& calls = clean.report;
     EXPECT_LT(calls.LastPlaceOf("FlushFileBuffers"), calls.LastPlaceOf("MoveFileExA"));
     EXPECT_LT(calls.LastPlaceOf("MoveFileExA"), calls.LastPlaceOf("DeleteFileA"));
-    EXPECT_LT(calls.LastPlaceOf("WritePrivateProfileStringA"), calls.LastPlaceOf("FlushFileBuffers"));
+    EXPECT_LT(calls.LastPlaceOf("WritePrivateProfileStringA"),
+              calls.LastPlaceOf("FlushFileBuffers"));
 }
 
 TEST_F(Anomaly, CarryOverCutShortWhoseCleanUpIsRefusedLeavesNoPartOfAFile)
 {
     const std::string folder = Prepare("refused", {"", SettingsFileText(kEarlier)});
-    const CRun cut = RunChild(folder, "start", "fail WritePrivateProfileStringA 5 DeleteFileA every");
+    const CRun cut =
+        RunChild(folder, "start", "fail WritePrivateProfileStringA 5 DeleteFileA every");
     ExpectTheHostLived(cut);
     EXPECT_EQ("(no file)", cut.Current()) << "what the next start would take for the user's";
     const CRun next = RunChild(folder, "start", "count");
@@ -343,8 +348,8 @@ TEST_F(Anomaly, SecondHostDuringTheCarryOverWorksWithTheEarlierValues)
     for (long nth = 1; nth <= fileCalls; ++nth) {
         SCOPED_TRACE("the first host held before file call " + std::to_string(nth));
         const std::string folder = Prepare("held-" + std::to_string(nth), seed);
-        const std::string name = "tolvanix-held-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                 std::to_string(nth);
+        const std::string name =
+            "tolvanix-held-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(nth);
         CKernelHandle reached(CreateEventA(nullptr, TRUE, FALSE, (name + "-reached").c_str()));
         CKernelHandle release(CreateEventA(nullptr, TRUE, FALSE, (name + "-release").c_str()));
         CChild first = StartChild(folder, "start", "hold " + std::to_string(nth) + " " + name);

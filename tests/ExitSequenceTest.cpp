@@ -54,9 +54,10 @@ protected:
     static int ShownFrames(HWND dialog)
     {
         std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [](const CShellCall& call) {
-            return call.message == NIM_MODIFY && call.result;
-        }));
+        return static_cast<int>(
+            std::count_if(calls.begin(), calls.end(), [](const CShellCall& call) {
+                return call.message == NIM_MODIFY && call.result;
+            }));
     }
 
     int FrameOf(HICON icon) const

@@ -72,7 +72,7 @@ R WINAPI StandIn(A... arguments)
 // A row of the table; the function is named only for its signature.
 template <size_t Row, typename R, typename... A>
 CPlatformCall Entry(R(WINAPI*)(A...), const char* dll, const char* name, ULONG_PTR failure,
-                  DWORD error, bool fileCall = false)
+                    DWORD error, bool fileCall = false)
 {
     static_assert(Row < kMostCalls, "room for every row's state");
     return {dll, name, failure, error, fileCall, reinterpret_cast<void*>(&StandIn<Row, R, A...>)};
@@ -94,22 +94,22 @@ const std::vector<CPlatformCall>& Table()
         Entry<0>(&CloseHandle, kKernel, "CloseHandle", kFalse, ERROR_INVALID_HANDLE),
         Entry<1>(&CopyFileA, kKernel, "CopyFileA", kFalse, ERROR_SHARING_VIOLATION, kFileCall),
         Entry<2>(&CreateDirectoryA, kKernel, "CreateDirectoryA", kFalse, ERROR_ACCESS_DENIED,
-               kFileCall),
+                 kFileCall),
         Entry<3>(&CreateEventA, kKernel, "CreateEventA", kNull, ERROR_NO_SYSTEM_RESOURCES),
         Entry<4>(&CreateFileA, kKernel, "CreateFileA", kInvalidHandle, ERROR_SHARING_VIOLATION,
-               kFileCall),
+                 kFileCall),
         Entry<5>(&CreateThread, kKernel, "CreateThread", kNull, ERROR_NOT_ENOUGH_MEMORY),
         Entry<6>(&DeleteFileA, kKernel, "DeleteFileA", kFalse, ERROR_SHARING_VIOLATION, kFileCall),
         Entry<7>(&FindClose, kKernel, "FindClose", kFalse, ERROR_INVALID_HANDLE),
         Entry<8>(&FindFirstFileA, kKernel, "FindFirstFileA", kInvalidHandle, ERROR_ACCESS_DENIED),
         Entry<9>(&FindNextFileA, kKernel, "FindNextFileA", kFalse, ERROR_NETNAME_DELETED),
         Entry<10>(&FlushFileBuffers, kKernel, "FlushFileBuffers", kFalse, ERROR_DISK_FULL,
-                kFileCall),
+                  kFileCall),
         Entry<11>(&FreeLibrary, kKernel, "FreeLibrary", kFalse, ERROR_INVALID_HANDLE),
         Entry<12>(&GetFileAttributesA, kKernel, "GetFileAttributesA", INVALID_FILE_ATTRIBUTES,
-                ERROR_BAD_NETPATH),
+                  ERROR_BAD_NETPATH),
         Entry<13>(&GetFileInformationByHandle, kKernel, "GetFileInformationByHandle", kFalse,
-                ERROR_INVALID_FUNCTION),
+                  ERROR_INVALID_FUNCTION),
         Entry<14>(&GetModuleFileNameW, kKernel, "GetModuleFileNameW", 0, ERROR_NOT_ENOUGH_MEMORY),
         Entry<15>(&GetModuleHandleA, kKernel, "GetModuleHandleA", kNull, ERROR_MOD_NOT_FOUND),
         Entry<16>(&GetModuleHandleExA, kKernel, "GetModuleHandleExA", kFalse, ERROR_MOD_NOT_FOUND),
@@ -121,27 +121,27 @@ const std::vector<CPlatformCall>& Table()
         Entry<22>(&VirtualProtect, kKernel, "VirtualProtect", kFalse, ERROR_INVALID_ADDRESS),
         Entry<23>(&VirtualQuery, kKernel, "VirtualQuery", 0, ERROR_INVALID_PARAMETER),
         Entry<24>(&WaitForMultipleObjects, kKernel, "WaitForMultipleObjects", WAIT_FAILED,
-                ERROR_INVALID_HANDLE),
+                  ERROR_INVALID_HANDLE),
         Entry<25>(&WaitForSingleObject, kKernel, "WaitForSingleObject", WAIT_FAILED,
-                ERROR_INVALID_HANDLE),
+                  ERROR_INVALID_HANDLE),
         Entry<26>(&WideCharToMultiByte, kKernel, "WideCharToMultiByte", 0,
-                ERROR_INSUFFICIENT_BUFFER),
+                  ERROR_INSUFFICIENT_BUFFER),
         Entry<27>(&WritePrivateProfileStringA, kKernel, "WritePrivateProfileStringA", kFalse,
-                ERROR_DISK_FULL, kFileCall),
+                  ERROR_DISK_FULL, kFileCall),
         Entry<28>(&CreateDialogParamA, kUser, "CreateDialogParamA", kNull, ERROR_NOT_ENOUGH_MEMORY),
         Entry<29>(&DestroyIcon, kUser, "DestroyIcon", kFalse, ERROR_INVALID_CURSOR_HANDLE),
         Entry<30>(&DestroyWindow, kUser, "DestroyWindow", kFalse, ERROR_ACCESS_DENIED),
         Entry<31>(&DialogBoxParamA, kUser, "DialogBoxParamA", static_cast<ULONG_PTR>(-1),
-                ERROR_NOT_ENOUGH_MEMORY),
+                  ERROR_NOT_ENOUGH_MEMORY),
         Entry<32>(&EndDialog, kUser, "EndDialog", kFalse, ERROR_INVALID_WINDOW_HANDLE),
         Entry<33>(&EnumChildWindows, kUser, "EnumChildWindows", kFalse,
-                ERROR_INVALID_WINDOW_HANDLE),
+                  ERROR_INVALID_WINDOW_HANDLE),
         Entry<34>(&FindWindowExA, kUser, "FindWindowExA", kNull, ERROR_FILE_NOT_FOUND),
         Entry<35>(&GetFocus, kUser, "GetFocus", kNull, ERROR_SUCCESS),
         Entry<36>(&GetPropA, kUser, "GetPropA", kNull, ERROR_NOT_FOUND),
         Entry<37>(&GetWindowTextA, kUser, "GetWindowTextA", 0, ERROR_INVALID_WINDOW_HANDLE),
         Entry<38>(&GetWindowTextLengthA, kUser, "GetWindowTextLengthA", 0,
-                ERROR_INVALID_WINDOW_HANDLE),
+                  ERROR_INVALID_WINDOW_HANDLE),
         Entry<39>(&InvalidateRect, kUser, "InvalidateRect", kFalse, ERROR_INVALID_WINDOW_HANDLE),
         Entry<40>(&IsWindow, kUser, "IsWindow", kFalse, ERROR_SUCCESS),
         Entry<41>(&LoadCursorA, kUser, "LoadCursorA", kNull, ERROR_RESOURCE_NAME_NOT_FOUND),
@@ -149,7 +149,7 @@ const std::vector<CPlatformCall>& Table()
         Entry<43>(&LoadImageA, kUser, "LoadImageA", kNull, ERROR_NOT_ENOUGH_MEMORY),
         Entry<44>(&LoadStringA, kUser, "LoadStringA", 0, ERROR_RESOURCE_NAME_NOT_FOUND),
         Entry<45>(&MsgWaitForMultipleObjects, kUser, "MsgWaitForMultipleObjects", WAIT_FAILED,
-                ERROR_INVALID_HANDLE),
+                  ERROR_INVALID_HANDLE),
         Entry<46>(&PeekMessageA, kUser, "PeekMessageA", kFalse, ERROR_SUCCESS),
         Entry<47>(&RemovePropA, kUser, "RemovePropA", kNull, ERROR_NOT_FOUND),
         Entry<48>(&SetFocus, kUser, "SetFocus", kNull, ERROR_INVALID_WINDOW_HANDLE),
@@ -157,7 +157,8 @@ const std::vector<CPlatformCall>& Table()
         Entry<50>(&SetWindowPos, kUser, "SetWindowPos", kFalse, ERROR_INVALID_WINDOW_HANDLE),
         Entry<51>(&SetWindowTextA, kUser, "SetWindowTextA", kFalse, ERROR_NOT_ENOUGH_MEMORY),
         Entry<52>(&UpdateWindow, kUser, "UpdateWindow", kFalse, ERROR_INVALID_WINDOW_HANDLE),
-        Entry<53>(&CreateFontIndirectA, kGdi, "CreateFontIndirectA", kNull, ERROR_NOT_ENOUGH_MEMORY),
+        Entry<53>(&CreateFontIndirectA, kGdi, "CreateFontIndirectA", kNull,
+                  ERROR_NOT_ENOUGH_MEMORY),
         Entry<54>(&DeleteObject, kGdi, "DeleteObject", kFalse, ERROR_INVALID_HANDLE),
         Entry<55>(&GetObjectA, kGdi, "GetObjectA", 0, ERROR_INVALID_HANDLE),
         // Gives up on a tray that answers late, as the shell does after about 4 s.
@@ -188,14 +189,30 @@ const std::vector<std::string>& CallsThatCannotFail()
     // A window of this thread answers a message and names its controls as it is asked; the
     // rest take locks, pause, step the message loop, or answer a query that always has one.
     static const std::vector<std::string> calls = {
-        "DeleteCriticalSection", "EnterCriticalSection", "InitializeCriticalSection",
-        "LeaveCriticalSection",  "GetLastError",         "Sleep",
-        "TlsGetValue",           "IsDBCSLeadByte",       "GetCurrentProcessId",
-        "GetACP",                "GetPrivateProfileIntA", "lstrlenA",
-        "lstrcmpiA",             "CallWindowProcA",      "DefWindowProcA",
-        "DispatchMessageA",      "TranslateMessage",     "EnableWindow",
-        "ShowWindow",            "GetCursor",            "SetCursor",
-        "GetDesktopWindow",      "SendMessageA",         "GetDlgItem",
+        "DeleteCriticalSection",
+        "EnterCriticalSection",
+        "InitializeCriticalSection",
+        "LeaveCriticalSection",
+        "GetLastError",
+        "Sleep",
+        "TlsGetValue",
+        "IsDBCSLeadByte",
+        "GetCurrentProcessId",
+        "GetACP",
+        "GetPrivateProfileIntA",
+        "lstrlenA",
+        "lstrcmpiA",
+        "CallWindowProcA",
+        "DefWindowProcA",
+        "DispatchMessageA",
+        "TranslateMessage",
+        "EnableWindow",
+        "ShowWindow",
+        "GetCursor",
+        "SetCursor",
+        "GetDesktopWindow",
+        "SendMessageA",
+        "GetDlgItem",
     };
     return calls;
 }
@@ -221,8 +238,8 @@ void CPlatformStandIns::InstallInImports(HMODULE module)
     lstrcpynA(g_folder, name, sizeof(g_folder));
     const std::vector<CPlatformCall>& table = Table();
     for (size_t row = 0; row < table.size(); ++row) {
-        void* before = standin::ReplaceImport(module, table[row].dll, table[row].name,
-                                              table[row].standIn);
+        void* before =
+            standin::ReplaceImport(module, table[row].dll, table[row].name, table[row].standIn);
         if (before)
             g_states[row].original = before;
     }

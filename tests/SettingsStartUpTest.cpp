@@ -146,6 +146,24 @@ TEST_F(SettingsStartUp, CurrentFileWinsAndTheOldOneIsLeftAlone)
     EXPECT_EQ(currentText, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
 }
 
+// What an earlier version's carry-over left when the host died during it: the first keys
+// only, in the order it wrote them, with the earlier file still there.
+TEST_F(SettingsStartUp, CarryOverAnEarlierVersionLeftCutShortIsDoneAgain)
+{
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    MakeFolders(m_temp.Path("data\\Plugins"));
+    for (const char* cut :
+         {"", "[Tolvanix]\r\n", "[Tolvanix]\r\nEndingDialog=1\r\nEndingDialogTopMost=0\r\n"}) {
+        SCOPED_TRACE(cut);
+        WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), SettingsFileText({0, 1, 0, 1, 0}));
+        WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"), cut);
+        RunStartUp(m_temp.Path("data\\").c_str());
+        EXPECT_EQ(std::vector<int>({0, 1, 0, 1, 0}), Switches());
+        EXPECT_EQ(SettingsFileText({0, 1, 0, 1, 0}), ReadFileText(g_endingInfo.FilePath));
+        EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
+    }
+}
+
 TEST_F(SettingsStartUp, SameLocationWritesNothing)
 {
     ASSERT_TRUE(PlaceModule(m_temp.Path("Plugins\\")));
