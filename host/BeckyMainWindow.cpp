@@ -11,8 +11,7 @@ CBeckyMainWindow::CBeckyMainWindow()
     HWND tree = nullptr;
     HWND list = nullptr;
     HWND view = nullptr;
-    CHostApiTable* table = GetHostApi();
-    if (table && table->m_hostModule)
+    if (CHostApiTable* table = GetBoundHostApi())
         table->GetWindowHandles()(&main, &tree, &list, &view);
     m_hWnd = main;
 }

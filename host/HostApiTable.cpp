@@ -73,6 +73,12 @@ CHostApiTable* GetHostApi()
     return g_hostApi.get();
 }
 
+CHostApiTable* GetBoundHostApi()
+{
+    CHostApiTable* table = g_hostApi.get();
+    return table && table->m_hostModule ? table : nullptr;
+}
+
 int BindHostApi()
 {
     CHostApiTable* table = GetHostApi();

@@ -39,4 +39,6 @@ extern std::unique_ptr<CHostApiTable> g_hostApi;
 
 // The one table, made on first use; null only when it cannot be allocated.
 CHostApiTable* GetHostApi();
+// The table once every entry of it is bound; null before, or when it could not be.
+CHostApiTable* GetBoundHostApi();
 int BindHostApi();

@@ -20,9 +20,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         // other thread wherever it stood. An animation thread ended inside a shell or window
         // call left locks held for good: the icon goes with the process and the desktop is not
         // repainted, since either call could hang the exiting host.
-        if (reserved && g_endingIcon && g_endingIcon->ThreadEndedInsideACall()) {
-            g_endingIcon->LeaveToTheProcess();
-            return TRUE;
+        if (reserved && g_endingIcon) {
+            g_endingIcon->WaitForTheThreadsEnd();
+            if (g_endingIcon->ThreadEndedInsideACall()) {
+                g_endingIcon->LeaveToTheProcess();
+                return TRUE;
+            }
         }
         InvalidateRect(GetDesktopWindow(), nullptr, TRUE);
         // Then the process-wide objects go, in the reverse order of their construction

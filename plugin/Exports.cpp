@@ -10,9 +10,12 @@
 
 namespace {
 
-void CopyText(char* field, const char* text)
+// A text that does not fit its field fails the build instead of overrunning the host's record.
+template <size_t FieldBytes, size_t TextBytes>
+void CopyText(char (&field)[FieldBytes], const char (&text)[TextBytes])
 {
-    memcpy(field, text, strlen(text) + 1);
+    static_assert(TextBytes <= FieldBytes, "the text fits its field, terminator included");
+    memcpy(field, text, TextBytes);
 }
 
 // Edits the switches over the host's main window; only OK changes and saves them.

@@ -3,19 +3,8 @@
 #include "base/LastFailure.h"
 #include "settings/FileReplacement.h"
 
-namespace {
-
-const char kSection[] = "Tolvanix";
-
-// The settings file's five keys, their defaults and the record's members, in the order in
-// which they are read, written and set: a new file lists its keys in this order.
-struct CFileSwitch {
-    const char* key;
-    int defaultValue;
-    int CEndingInfo::*member;
-};
-
-const CFileSwitch kFileSwitches[] = {
+// A new file lists its keys in this order.
+const CSwitchField kSwitchFields[kSwitchCount] = {
     {"EndingDialog", 1, &CEndingInfo::EndingDialog},
     {"EndingDialogTopMost", 0, &CEndingInfo::EndingDialogTopMost},
     {"EndingIcon", 1, &CEndingInfo::EndingIcon},
@@ -23,7 +12,9 @@ const CFileSwitch kFileSwitches[] = {
     {"HideBecky", 1, &CEndingInfo::HideBecky},
 };
 
-const size_t kSwitchCount = sizeof(kFileSwitches) / sizeof(kFileSwitches[0]);
+namespace {
+
+const char kSection[] = "Tolvanix";
 
 bool InSet(CEndingInfo::CSwitchSet set, size_t at)
 {
@@ -39,7 +30,7 @@ CEndingInfo::CEndingInfo()
 
 int CEndingInfo::Load()
 {
-    for (const CFileSwitch& item : kFileSwitches)
+    for (const CSwitchField& item : kSwitchFields)
         this->*item.member = ReadInt(kSection, item.key, item.defaultValue);
     return 1;
 }
@@ -52,7 +43,7 @@ int CEndingInfo::Save()
 
 void CEndingInfo::SetDefaults()
 {
-    for (const CFileSwitch& item : kFileSwitches)
+    for (const CSwitchField& item : kSwitchFields)
         this->*item.member = item.defaultValue;
 }
 
@@ -69,12 +60,12 @@ DWORD CEndingInfo::WriteWhole(bool replacing, CSwitchSet switches)
     if (file.FilePath.Failed())
         return ERROR_NOT_ENOUGH_MEMORY;
     for (size_t at = 0; at < kSwitchCount; ++at) {
-        const CFileSwitch& item = kFileSwitches[at];
+        const CSwitchField& item = kSwitchFields[at];
         if (InSet(switches, at) && !file.WriteBool(kSection, item.key, this->*item.member))
             return LastFailure();
     }
     for (size_t at = 0; at < kSwitchCount; ++at) {
-        const CFileSwitch& item = kFileSwitches[at];
+        const CSwitchField& item = kSwitchFields[at];
         // A key that is missing reads as -1, which no save writes.
         if (InSet(switches, at) &&
             file.ReadInt(kSection, item.key, -1) != (this->*item.member ? 1 : 0))
@@ -100,7 +91,7 @@ CEndingInfo::CSwitchSet CEndingInfo::ChangedFrom(const CEndingInfo& other) const
 {
     CSwitchSet changed = 0;
     for (size_t at = 0; at < kSwitchCount; ++at) {
-        int CEndingInfo::*member = kFileSwitches[at].member;
+        int CEndingInfo::*member = kSwitchFields[at].member;
         if (this->*member != other.*member)
             changed |= 1u << at;
     }
@@ -110,7 +101,7 @@ CEndingInfo::CSwitchSet CEndingInfo::ChangedFrom(const CEndingInfo& other) const
 bool CEndingInfo::IsCutShort() const
 {
     bool cut = false;
-    for (const CFileSwitch& item : kFileSwitches) {
+    for (const CSwitchField& item : kSwitchFields) {
         // No value reads both as 0 and as 1: only a missing key gives each default back.
         const bool missing =
             ReadInt(kSection, item.key, 0) == 0 && ReadInt(kSection, item.key, 1) == 1;

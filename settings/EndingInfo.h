@@ -42,5 +42,15 @@ public:
     bool m_holdsUsersValues = false;
 };
 
+// One of the five switches: its key in the settings file, its default and the record's member.
+// The table lists them in the file's order, which every other list of them follows.
+struct CSwitchField {
+    const char* key;
+    int defaultValue;
+    int CEndingInfo::*member;
+};
+const size_t kSwitchCount = 5;
+extern const CSwitchField kSwitchFields[kSwitchCount];
+
 // Defined with the other process-wide objects, in plugin/ProcessObjects.cpp.
 extern CEndingInfo g_endingInfo;

@@ -149,9 +149,8 @@ CText CModuleFileName::Title() const
 
 CText GetPluginDataFolder()
 {
-    CHostApiTable* table = GetHostApi();
-    CHostApiTable::GetDataFolderEntry getDataFolder =
-        table && table->m_hostModule ? table->GetDataFolder() : nullptr;
+    CHostApiTable* table = GetBoundHostApi();
+    CHostApiTable::GetDataFolderEntry getDataFolder = table ? table->GetDataFolder() : nullptr;
     LPCSTR dataFolder = getDataFolder ? getDataFolder() : nullptr;
     // An empty text would place the file relative to whatever the current folder is.
     if (!dataFolder || !*dataFolder)

@@ -33,9 +33,7 @@ private:
 
 }  // namespace
 
-CEndingIcon::CEndingIcon() : m_id(kEndingIconId), m_animation(1)
-{
-}
+CEndingIcon::CEndingIcon() = default;
 
 CEndingIcon::~CEndingIcon()
 {
@@ -103,13 +101,16 @@ void CEndingIcon::Stop()
     Delete();
 }
 
-bool CEndingIcon::ThreadEndedInsideACall()
+void CEndingIcon::WaitForTheThreadsEnd()
 {
-    if (!m_thread)
-        return false;
     // The system ends the thread as the process ends; it may not be quite done yet.
-    WaitForSingleObject(m_thread.get(), kThreadEndingWaitMs);
-    return m_threadInCall != 0;
+    if (m_thread)
+        WaitForSingleObject(m_thread.get(), kThreadEndingWaitMs);
+}
+
+bool CEndingIcon::ThreadEndedInsideACall() const
+{
+    return m_thread && m_threadInCall != 0;
 }
 
 void CEndingIcon::LeaveToTheProcess()

@@ -17,11 +17,13 @@ public:
     // Ends the animation, releases the frames and removes the icon.
     void Stop();
 
-    // For the process end, when the system has ended the animation thread wherever it stood
-    // (waits briefly until it has): true when it stood inside a call into the shell or the
-    // window system. The locks that call took are then never released, and any further call
-    // into either could wait forever.
-    bool ThreadEndedInsideACall();
+    // For the process end, when the system ends the animation thread wherever it stands: waits
+    // briefly until it has.
+    void WaitForTheThreadsEnd();
+    // Whether the thread stood inside a call into the shell or the window system when it was
+    // ended. The locks that call took are then never released, and any further call into
+    // either could wait forever.
+    bool ThreadEndedInsideACall() const;
     // Makes no further call into the shell or the window system: the icon and the frames go
     // with the process.
     void LeaveToTheProcess();
@@ -31,12 +33,12 @@ public:
     // window, may have the same number.
     static const UINT kEndingIconId = 128;
 
-    UINT m_id;
+    UINT m_id = kEndingIconId;
     // The still frame, then the moving ones, which the animation thread loads: the first
     // m_frameCount places, none before Start, all five with animation on.
     HICON m_frames[kFrameCount] = {};
     size_t m_frameCount = 0;
-    int m_animation;
+    int m_animation = 1;
 
     static const DWORD s_frameInterval = 110;
     // On by design and never changed: after each forward pass the inner frames play backwards.

@@ -5,21 +5,23 @@
 
 namespace {
 
-// Where each switch is held in the settings record and in this dialog, and the check box that
-// shows it, in the order in which the boxes are set and read.
+// Where this dialog holds each switch and the check box that shows it: a row for each of the
+// settings record's switches (kSwitchFields), in the same order, in which the boxes are set
+// and read.
 struct CSwitchBox {
-    int CEndingInfo::*recordMember;
     int CSetupDlg::*dialogMember;
     int checkBox;
 };
 
 const CSwitchBox kSwitchBoxes[] = {
-    {&CEndingInfo::EndingDialog, &CSetupDlg::m_endingDialog, IDC_DIALOG_BOX},
-    {&CEndingInfo::EndingDialogTopMost, &CSetupDlg::m_endingDialogTopMost, IDC_TOP_MOST_BOX},
-    {&CEndingInfo::EndingIcon, &CSetupDlg::m_endingIcon, IDC_TASKTRAY_ICON_BOX},
-    {&CEndingInfo::EndingIconAnimation, &CSetupDlg::m_endingIconAnimation, IDC_ANIMATION_BOX},
-    {&CEndingInfo::HideBecky, &CSetupDlg::m_hideBecky, IDC_HIDE_BECKY_BOX},
+    {&CSetupDlg::m_endingDialog, IDC_DIALOG_BOX},
+    {&CSetupDlg::m_endingDialogTopMost, IDC_TOP_MOST_BOX},
+    {&CSetupDlg::m_endingIcon, IDC_TASKTRAY_ICON_BOX},
+    {&CSetupDlg::m_endingIconAnimation, IDC_ANIMATION_BOX},
+    {&CSetupDlg::m_hideBecky, IDC_HIDE_BECKY_BOX},
 };
+static_assert(sizeof(kSwitchBoxes) / sizeof(kSwitchBoxes[0]) == kSwitchCount,
+              "a box for each switch of the settings record");
 
 HICON LoadPluginIcon(int size)
 {
@@ -44,14 +46,14 @@ void CSetupDlg::SetDefaults()
 
 void CSetupDlg::CopyFrom(const CEndingInfo& settings)
 {
-    for (const CSwitchBox& item : kSwitchBoxes)
-        this->*item.dialogMember = settings.*item.recordMember;
+    for (size_t at = 0; at < kSwitchCount; ++at)
+        this->*kSwitchBoxes[at].dialogMember = settings.*kSwitchFields[at].member;
 }
 
 void CSetupDlg::CopyTo(CEndingInfo& settings) const
 {
-    for (const CSwitchBox& item : kSwitchBoxes)
-        settings.*item.recordMember = this->*item.dialogMember;
+    for (size_t at = 0; at < kSwitchCount; ++at)
+        settings.*kSwitchFields[at].member = this->*kSwitchBoxes[at].dialogMember;
 }
 
 INT_PTR CSetupDlg::DoModal(CWindow* parent)

@@ -15,7 +15,9 @@ const size_t kTipBytes = 64;
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the 32-bit shell record is 88 bytes");
 #endif
 
-NOTIFYICONDATAA FreshRecord()
+}  // namespace
+
+NOTIFYICONDATAA CTasktray::FreshRecord()
 {
     NOTIFYICONDATAA record;
     memset(&record, 0, sizeof(record));
@@ -23,11 +25,7 @@ NOTIFYICONDATAA FreshRecord()
     return record;
 }
 
-}  // namespace
-
-CTasktray::CTasktray() : m_notifyIconData(FreshRecord()), m_added(0), m_ownsIcon(1)
-{
-}
+CTasktray::CTasktray() = default;
 
 CTasktray::~CTasktray()
 {

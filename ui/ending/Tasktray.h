@@ -31,7 +31,11 @@ public:
     // Takes away the icon of any window, given the window and the icon's ID.
     static int Remove(const CWindow& window, UINT id);
 
-    NOTIFYICONDATAA m_notifyIconData;
-    int m_added;
-    int m_ownsIcon;
+    NOTIFYICONDATAA m_notifyIconData = FreshRecord();
+    int m_added = 0;
+    int m_ownsIcon = 1;
+
+private:
+    // The shell's original record, empty but for its size.
+    static NOTIFYICONDATAA FreshRecord();
 };

@@ -24,7 +24,7 @@ BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font)
 
 }  // namespace
 
-CDialog::CDialog() : m_parent(nullptr), m_templateId(0), m_savedFocus(nullptr)
+CDialog::CDialog()
 {
     m_asDialog = this;
 }

@@ -32,9 +32,9 @@ public:
 
     // The control wrappers, owned, each found by its window handle.
     CWrapperList m_controls;
-    CWindow* m_parent;
-    WORD m_templateId;
-    HWND m_savedFocus;
+    CWindow* m_parent = nullptr;
+    WORD m_templateId = 0;
+    HWND m_savedFocus = nullptr;
 
 private:
     // While RunModal runs: a dialog whose messages cannot reach this object ends at once.

@@ -78,9 +78,7 @@ CWindow* CWindow::CWrapperList::Find(HWND window) const
     return nullptr;
 }
 
-CWindow::CWindow() : m_hWnd(nullptr), m_prevWndProc(nullptr), m_flag(1)
-{
-}
+CWindow::CWindow() = default;
 
 CWindow::CWindow(HWND window) : CWindow()
 {

@@ -66,11 +66,11 @@ public:
     // type information, which the module does not carry), else null.
     CDialog* AsDialog() const { return m_asDialog; }
 
-    HWND m_hWnd;
-    WNDPROC m_prevWndProc;
+    HWND m_hWnd = nullptr;
+    WNDPROC m_prevWndProc = nullptr;
     // Handed on with m_prevWndProc from a registered wrapper to a later one of the same window;
     // nothing in the plug-in reads it.
-    int m_flag;
+    int m_flag = 1;
 
     // The process-wide map from handle to wrapper; it owns no wrapper. It is destroyed at
     // unload before objects that still hold windows (the ending dialog and icon), and from
