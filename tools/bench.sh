@@ -62,7 +62,12 @@ if [ "${1:-}" = measure ]; then
     exit 0
 fi
 
-platform=$(sh tools/i386/probe.sh --platform bench)
+TOLVANIX_I686=$(sh tools/i386/probe.sh --decide bench)
+export TOLVANIX_I686
+. tools/platform.sh
+# The bench and what it loads; the shipped DLL, whose size it reports, either way.
+tools/build-tree.sh "${tree#build/}" --tests tolvanix_bench
+tools/build-tree.sh i686 Tolvanix
 case $platform in i686-*) tools/i386/root.sh build "$platform" ;; esac
 raw=$(mktemp)
 trap 'rm -f "$raw"' EXIT

@@ -9,9 +9,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 out=build/demo
 
-platform=$(sh tools/i386/probe.sh --platform demo)
+TOLVANIX_I686=$(sh tools/i386/probe.sh --decide demo)
+export TOLVANIX_I686
+. tools/platform.sh
+# The plug-in and the stand-in host that loads it, nothing else.
+tools/build-tree.sh "${tree#build/}" Tolvanix becky_standin
 case $platform in i686-*) tools/i386/root.sh build "$platform" ;; esac
-host=build/${platform%%-*}/becky_standin.exe
+host=$tree/becky_standin.exe
 on_platform="tools/on-platform.sh $platform"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && [ -z "${TOLVANIX_HEADLESS:-}" ]; then
@@ -23,11 +27,18 @@ fi
 
 rm -rf "$out"
 mkdir -p "$out"
+status=0
 tools/with-wine.sh -p "$platform" sh -c "
     $on_platform wine '$host' --data 'Z:$root/$out/data-en' --auto 'Z:$root/$out' en &&
     LC_ALL=ja_JP.UTF-8 $on_platform wine '$host' --data 'Z:$root/$out/data-ja' --auto 'Z:$root/$out' ja
-" >"$out/demo.log"
-# The host's own account of the run, without its lines about each picture it saved.
+" >"$out/demo.log" 2>&1 || status=$?
+# The host's own account of the run, without its lines about each picture it saved; all of
+# it when the run failed.
+if [ "$status" -ne 0 ]; then
+    tr -d '\r' <"$out/demo.log" >&2
+    echo "demo: the stand-in host failed (exit code $status); its account is above" >&2
+    exit 1
+fi
 tr -d '\r' <"$out/demo.log" | sed '/^picture:/d'
 
 for bmp in "$out"/*.bmp; do

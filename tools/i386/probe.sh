@@ -4,16 +4,15 @@
 # it too, slowly; the emulated machine's image build registers one while it runs).
 #
 # TOLVANIX_I686 decides instead when it is set: "emulated" takes the fallback on any machine.
-# A command probes once and exports the way it took, so that every script it starts agrees.
+# A command decides once, where it starts, and exports TOLVANIX_I686, which every script it
+# starts then reads.
 #
-#   probe.sh              says which way the i686 build runs, and why
-#   probe.sh --mode       "native" or "emulated" alone
-#   probe.sh --why        why not natively, or nothing
-#   probe.sh --platform WHAT
-#                         the platform on which WHAT (the demo, the bench) runs the build:
-#                         i686-wine8 natively, else x86_64, the same sources under this
-#                         machine's own Wine (the emulated machine has no display to show, and
-#                         would take minutes), which it then says on the error output
+#   probe.sh --decide WHAT
+#       prints "native" or "emulated", and says once on the error output what WHAT (test, demo,
+#       bench) runs, and why: the tests run the i686 build in the i386 roots or in the emulated
+#       machine; the demo and the bench run it in the Wine 8 root natively, else the x86_64
+#       build of the same sources under this machine's own Wine (the emulated machine has no
+#       display to show, and would take minutes)
 set -eu
 
 # why: empty where the i386 roots can be used, else the reason.
@@ -65,22 +64,14 @@ emulated) why="TOLVANIX_I686=emulated asks for the fallback" ;;
     ;;
 esac
 
-case ${1:-} in
---mode) if [ -z "$why" ]; then echo native; else echo emulated; fi ;;
---why) echo "$why" ;;
---platform)
-    if [ -z "$why" ]; then
-        echo i686-wine8
-    else
-        echo "$2: the x86_64 build of the same sources, under this machine's 64-bit Wine, since $why" >&2
-        echo x86_64
-    fi
-    ;;
-*)
-    if [ -z "$why" ]; then
-        echo "i686 build: native, in the i386 roots (this kernel runs i386 programs itself)"
-    else
-        echo "i686 build: in the emulated i386 machine, since $why"
-    fi
-    ;;
+if [ "${1:-}" != --decide ] || [ -z "${2:-}" ]; then
+    echo "usage: probe.sh --decide test|demo|bench" >&2
+    exit 2
+fi
+case $2:$why in
+test:) echo "i686 build: native, in the i386 roots (this kernel runs i386 programs itself)" >&2 ;;
+test:*) echo "i686 build: in the emulated i386 machine, since $why" >&2 ;;
+*:) echo "$2: the shipped i686 DLL under the Wine 8 of an i386 root" >&2 ;;
+*) echo "$2: the x86_64 build of the same sources, under this machine's 64-bit Wine, since $why" >&2 ;;
 esac
+if [ -z "$why" ]; then echo native; else echo emulated; fi
