@@ -47,25 +47,19 @@ bool IsWriterRunning(DWORD process)
     return WaitForSingleObject(writer.get(), 0) == WAIT_TIMEOUT;
 }
 
-// Makes an empty file where nothing is: whether it was made.
-bool MakeEmptyFile(const CText& path)
+// The file opened for writing, made empty where nothing is (CREATE_NEW) or as it is
+// (OPEN_EXISTING); none when it could not be.
+CKernelHandle OpenForWriting(const CText& path, DWORD disposition)
 {
     HANDLE file = CreateFileA(path.Chars(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CKernelHandle made(file);
-    return true;
+                              nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 bool Flush(const CText& path)
 {
-    HANDLE file = CreateFileA(path.Chars(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CKernelHandle held(file);
-    return FlushFileBuffers(file) != FALSE;
+    CKernelHandle file = OpenForWriting(path, OPEN_EXISTING);
+    return file && FlushFileBuffers(file.get()) != FALSE;
 }
 
 }  // namespace
@@ -98,7 +92,7 @@ bool CFileReplacement::Begin(bool copyTarget)
         const DWORD error = copyTarget ? GetLastError() : ERROR_FILE_NOT_FOUND;
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             return false;
-        made = MakeEmptyFile(temporary);
+        made = OpenForWriting(temporary, CREATE_NEW) != nullptr;
     }
     if (made)
         m_temporary = temporary;

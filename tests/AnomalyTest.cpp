@@ -51,17 +51,8 @@ struct CRun {
     // The names in the settings folder besides the settings file.
     std::vector<std::string> Others() const
     {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "data\\Plugins\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != ".." && name != "Tolvanix.ini")
-                names.push_back(name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        std::vector<std::string> names = Entries(folder + "data\\Plugins\\");
+        names.erase(std::remove(names.begin(), names.end(), "Tolvanix.ini"), names.end());
         return names;
     }
 

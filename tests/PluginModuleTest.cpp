@@ -32,46 +32,21 @@ protected:
     const CSwitchValues kEarlierSwitches = {1, 1, 0, 1, 0};
 };
 
+struct CProfileWriteTag;
+using CProfileWrite = CCallStandIn<CProfileWriteTag, decltype(&WritePrivateProfileStringA)>;
+
 // The profile writes of every module loaded from now on, made to fail as a full disk would
 // once a number of them has got through.
-class CProfileWrites {
-public:
-    static void FailAfter(int writes)
-    {
-        static const bool installed = Install();
-        ASSERT_TRUE(installed);
-        s_writesLeft = writes;
-    }
-    static void Pass() { s_writesLeft = -1; }
-
-private:
-    using Write = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR);
-
-    static bool Install()
-    {
-        s_write = reinterpret_cast<Write>(ReplaceExport(GetModuleHandleA("kernel32.dll"),
-                                                        "WritePrivateProfileStringA",
-                                                        reinterpret_cast<void*>(&CountedWrite)));
-        return s_write != nullptr;
-    }
-
-    static BOOL WINAPI CountedWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
-    {
-        if (s_writesLeft == 0) {
-            SetLastError(ERROR_DISK_FULL);
-            return FALSE;
-        }
-        if (s_writesLeft > 0)
-            --s_writesLeft;
-        return s_write(section, key, value, file);
-    }
-
-    static Write s_write;
-    static int s_writesLeft;
-};
-
-CProfileWrites::Write CProfileWrites::s_write = nullptr;
-int CProfileWrites::s_writesLeft = -1;
+void FailProfileWritesAfter(int writes)
+{
+    ASSERT_TRUE(CProfileWrite::Install("kernel32.dll", "WritePrivateProfileStringA"));
+    CProfileWrite::Set([writes](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) mutable {
+        if (writes-- > 0)
+            return CProfileWrite::Forward(section, key, value, file);
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    });
+}
 
 }  // namespace
 
@@ -156,10 +131,10 @@ TEST_F(PluginModule, EarlierFileBusyAtTheFirstStartIsCarriedOverAtTheNext)
 TEST_F(PluginModule, CarryOverCutShortLeavesNoFileAndIsTriedAgain)
 {
     const std::string earlier = PlaceEarlierFile();
-    CProfileWrites::FailAfter(2);
+    FailProfileWritesAfter(2);
     Load();
     m_plugin.reset();
-    CProfileWrites::Pass();
+    CProfileWrite::Clear();
     EXPECT_FALSE(IsFile(SettingsPath())) << "no part of a file is left behind";
     EXPECT_TRUE(IsFile(earlier)) << "the earlier file stays until all five keys are written";
 
@@ -168,44 +143,21 @@ TEST_F(PluginModule, CarryOverCutShortLeavesNoFileAndIsTriedAgain)
     EXPECT_FALSE(IsFile(earlier));
 }
 
+struct CAttributesTag;
+using CAttributes = CCallStandIn<CAttributesTag, decltype(&GetFileAttributesA)>;
+
 // Attribute queries of every module loaded from now on, answered for the paths under one
 // folder as for a share that is not reconnected yet.
-class CUnreachableFolder {
-public:
-    static void Set(const std::string& folder)
-    {
-        static const bool installed = Install();
-        ASSERT_TRUE(installed);
-        s_folder = folder;
-    }
-    static void Clear() { s_folder.clear(); }
-
-private:
-    using Query = DWORD(WINAPI*)(LPCSTR);
-
-    static bool Install()
-    {
-        s_query = reinterpret_cast<Query>(ReplaceExport(GetModuleHandleA("kernel32.dll"),
-                                                        "GetFileAttributesA",
-                                                        reinterpret_cast<void*>(&Answer)));
-        return s_query != nullptr;
-    }
-
-    static DWORD WINAPI Answer(LPCSTR path)
-    {
-        if (!s_folder.empty() && _strnicmp(path, s_folder.c_str(), s_folder.size()) == 0) {
-            SetLastError(ERROR_BAD_NETPATH);
-            return INVALID_FILE_ATTRIBUTES;
-        }
-        return s_query(path);
-    }
-
-    static Query s_query;
-    static std::string s_folder;
-};
-
-CUnreachableFolder::Query CUnreachableFolder::s_query;
-std::string CUnreachableFolder::s_folder;
+void MakeUnreachable(const std::string& folder)
+{
+    ASSERT_TRUE(CAttributes::Install("kernel32.dll", "GetFileAttributesA"));
+    CAttributes::Set([folder](LPCSTR path) {
+        if (_strnicmp(path, folder.c_str(), folder.size()) != 0)
+            return CAttributes::Forward(path);
+        SetLastError(ERROR_BAD_NETPATH);
+        return INVALID_FILE_ATTRIBUTES;
+    });
+}
 
 TEST_F(PluginModule, SettingsThatCannotBeAskedAboutAreNeitherWrittenNorDeleted)
 {
@@ -213,9 +165,9 @@ TEST_F(PluginModule, SettingsThatCannotBeAskedAboutAreNeitherWrittenNorDeleted)
     MakeFolders(m_temp.Path("data\\Plugins"));
     WriteFileText(SettingsPath(), users);
     const std::string earlier = PlaceEarlierFile();
-    CUnreachableFolder::Set(m_temp.Path("data"));
+    MakeUnreachable(m_temp.Path("data"));
     Load();
-    CUnreachableFolder::Clear();
+    CAttributes::Clear();
     EXPECT_EQ(users, ReadFileText(SettingsPath())) << "the user's file is not written over";
     EXPECT_TRUE(IsFile(earlier)) << "nor the earlier one deleted";
 }
@@ -238,10 +190,10 @@ TEST_F(PluginModule, SetupAfterAStartThatCouldNotReadTheFileKeepsTheUsersValues)
         SCOPED_TRACE(round.what);
         MakeFolders(m_temp.Path("data\\Plugins"));
         WriteFileText(SettingsPath(), SettingsFileText(users));
-        CUnreachableFolder::Set(m_temp.Path("data"));
+        MakeUnreachable(m_temp.Path("data"));
         Load();
         if (round.backBySetup)
-            CUnreachableFolder::Clear();
+            CAttributes::Clear();
         bool shownUsers = false;
         CDialogDriver user([&](HWND dialog) {
             shownUsers = !IsChecked(dialog, IDC_DIALOG_BOX) && IsChecked(dialog, IDC_TOP_MOST_BOX);
@@ -250,76 +202,45 @@ TEST_F(PluginModule, SetupAfterAStartThatCouldNotReadTheFileKeepsTheUsersValues)
         });
         EXPECT_EQ(1, m_plugin->OnPlugInSetup());
         EXPECT_TRUE(user.Found());
-        CUnreachableFolder::Clear();
+        CAttributes::Clear();
         EXPECT_EQ(round.backBySetup, shownUsers) << "the setup shows what it could read";
         EXPECT_EQ(SettingsFileText(round.saved), ReadFileText(SettingsPath()));
     }
 }
 
+struct CCodePageTag;
+using CCodePage = CCallStandIn<CCodePageTag, decltype(&GetACP)>;
+struct CConversionTag;
+using CConversion = CCallStandIn<CConversionTag, decltype(&WideCharToMultiByte)>;
+
 // A system whose ANSI code page is UTF-8 (an option of Windows 10 and 11), for the modules
 // loaded from one folder: the conversion keeps the rules Microsoft documents for it, which
 // Wine does not keep.
-class CUtf8CodePage {
-public:
-    static void Set(const std::string& folder)
-    {
-        static const bool installed = Install();
-        ASSERT_TRUE(installed);
-        s_folder = folder;
-    }
-    static void Clear() { s_folder.clear(); }
-
-private:
-    using CodePage = UINT(WINAPI*)();
-    using Convert = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
-
-    static bool Install()
-    {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        s_codePage = reinterpret_cast<CodePage>(
-            ReplaceExport(kernel, "GetACP", reinterpret_cast<void*>(&AnswerCodePage)));
-        s_convert = reinterpret_cast<Convert>(
-            ReplaceExport(kernel, "WideCharToMultiByte", reinterpret_cast<void*>(&ConvertText)));
-        return s_codePage && s_convert;
-    }
-
-    static bool Applies(void* caller)
-    {
-        return !s_folder.empty() && IsCodeFromFolder(caller, s_folder.c_str());
-    }
-
-    static UINT WINAPI AnswerCodePage()
-    {
-        return Applies(__builtin_return_address(0)) ? CP_UTF8 : s_codePage();
-    }
-
-    static int WINAPI ConvertText(UINT codePage, DWORD flags, LPCWCH wide, int length, LPSTR bytes,
-                                  int size, LPCCH defaultChar, LPBOOL usedDefault)
-    {
-        if (!Applies(__builtin_return_address(0)) || (codePage != CP_ACP && codePage != CP_UTF8))
-            return s_convert(codePage, flags, wide, length, bytes, size, defaultChar, usedDefault);
+void MakeTheCodePageUtf8(const std::string& folder)
+{
+    ASSERT_TRUE(CCodePage::Install("kernel32.dll", "GetACP"));
+    ASSERT_TRUE(CConversion::Install("kernel32.dll", "WideCharToMultiByte"));
+    CCodePage::Set([] { return static_cast<UINT>(CP_UTF8); }, folder);
+    CConversion::Set([](UINT codePage, DWORD flags, LPCWCH wide, int length, LPSTR bytes,
+                        int size, LPCCH defaultChar, LPBOOL usedDefault) {
+        if (codePage != CP_ACP && codePage != CP_UTF8)
+            return CConversion::Forward(codePage, flags, wide, length, bytes, size, defaultChar,
+                                        usedDefault);
         if ((flags & ~WC_ERR_INVALID_CHARS) || defaultChar || usedDefault) {
             SetLastError(flags & ~WC_ERR_INVALID_CHARS ? ERROR_INVALID_FLAGS
                                                        : ERROR_INVALID_PARAMETER);
             return 0;
         }
-        return s_convert(CP_UTF8, flags, wide, length, bytes, size, nullptr, nullptr);
-    }
-
-    static CodePage s_codePage;
-    static Convert s_convert;
-    static std::string s_folder;
-};
-
-CUtf8CodePage::CodePage CUtf8CodePage::s_codePage;
-CUtf8CodePage::Convert CUtf8CodePage::s_convert;
-std::string CUtf8CodePage::s_folder;
+        return CConversion::Forward(CP_UTF8, flags, wide, length, bytes, size, nullptr, nullptr);
+    }, folder);
+}
 
 TEST_F(PluginModule, SettingsAreFoundWhereTheAnsiCodePageIsUtf8)
 {
-    CUtf8CodePage::Set(m_temp.Path("tools\\"));
+    MakeTheCodePageUtf8(m_temp.Path("tools\\"));
     Load();
-    CUtf8CodePage::Clear();
+    CCodePage::Clear();
+    CConversion::Clear();
     EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath())) << "no settings path at all";
 }
 

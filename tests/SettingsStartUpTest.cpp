@@ -26,24 +26,6 @@ std::vector<int> Switches()
 
 const std::vector<int> kDefaults = {1, 0, 1, 1, 1};
 
-// The names in a folder, sorted.
-std::vector<std::string> Entries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A module of a chosen name and place, a data folder, and the start-up run over them.
 class SettingsStartUp : public ::testing::Test {
 protected:

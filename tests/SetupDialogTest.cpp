@@ -42,20 +42,8 @@ protected:
     }
 };
 
-// The window property in which the dialog keeps its controls' font, refused while
-// g_refuseFontProperty is set, as a system short of memory would refuse it. Modules loaded
-// after the stand-in is put in place bind to it.
-using SetPropFunction = BOOL(WINAPI*)(HWND, LPCSTR, HANDLE);
-SetPropFunction g_setProp;
-bool g_refuseFontProperty = false;
-
-BOOL WINAPI SetPropUnlessRefused(HWND window, LPCSTR name, HANDLE value)
-{
-    if (g_refuseFontProperty && !IS_INTRESOURCE(name) &&
-        strcmp(name, "Tolvanix.ControlsFont") == 0)
-        return FALSE;
-    return g_setProp(window, name, value);
-}
+struct CPropertyTag;
+using CProperty = CCallStandIn<CPropertyTag, decltype(&SetPropA)>;
 
 }  // namespace
 
@@ -223,12 +211,14 @@ TEST_F(SetupDialog, AControlsFontTheWindowCannotKeepIsNotLeftBehind)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "the controls' font is replaced under code page 932 only";
-    if (!g_setProp) {
-        g_setProp = reinterpret_cast<SetPropFunction>(ReplaceExport(
-            GetModuleHandleA("user32.dll"), "SetPropA", reinterpret_cast<void*>(&SetPropUnlessRefused)));
-    }
-    ASSERT_NE(nullptr, g_setProp);
-    g_refuseFontProperty = true;
+    // The window property in which the dialog keeps its controls' font, refused as a system
+    // short of memory would refuse it.
+    ASSERT_TRUE(CProperty::Install("user32.dll", "SetPropA"));
+    CProperty::Set([](HWND window, LPCSTR name, HANDLE value) {
+        if (!IS_INTRESOURCE(name) && strcmp(name, "Tolvanix.ControlsFont") == 0)
+            return FALSE;
+        return CProperty::Forward(window, name, value);
+    });
     LoadWithSettings(SettingsFileText());
     HGDIOBJ font = nullptr;
     LOGFONTA shown = {};
@@ -237,7 +227,7 @@ TEST_F(SetupDialog, AControlsFontTheWindowCannotKeepIsNotLeftBehind)
         shown = FontOf(GetDlgItem(dialog, IDC_DIALOG_BOX));
         Click(dialog, IDCANCEL);
     }));
-    g_refuseFontProperty = false;
+    CProperty::Clear();
     EXPECT_STREQ(cp932::kTemplateFace, shown.lfFaceName) << "the controls keep the dialog's font";
     LOGFONTA left;
     EXPECT_EQ(0, GetObjectA(font, sizeof(left), &left)) << "no font left behind";

@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "base/Text.h"
 #include "settings/EndingInfo.h"
@@ -76,6 +77,8 @@ inline void WriteFileText(const CText& path, const std::string& text)
     WriteFileText(AsString(path), text);
 }
 bool FolderExists(const std::string& path);
+// The names in a folder (a path that ends with its separator), sorted.
+std::vector<std::string> Entries(const std::string& folder);
 bool IsFile(const std::string& path);
 void MakeFolders(const std::string& path);
 
