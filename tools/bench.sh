@@ -14,12 +14,14 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-# run NAME MODE [ARGS...]: the mode's output, or the run stops with the figure's name.
+# run NAME MODE [ARGS...]: the mode's output, or the run stops with the figure's name and
+# what the mode printed.
 run() {
     name=$1
     shift
     if ! output=$(tools/on-platform.sh "$platform" wine "$bench" "$@"); then
-        echo "bench: $name: the mode \"$*\" failed" >&2
+        printf '%s\n' "$output" | tr -d '\r' >&2
+        echo "bench: $name: the mode \"$*\" failed; its output is above" >&2
         exit 1
     fi
     printf '%s\n' "$output" | tr -d '\r'
