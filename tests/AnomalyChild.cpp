@@ -4,7 +4,6 @@
 #include <fstream>
 #include <string>
 
-#include "resources/ResourceIds.h"
 #include "standin/Messages.h"
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
@@ -21,8 +20,6 @@ namespace {
 const DWORD kAnimationLimitMs = 20000;
 // Long enough for a spinning thread to show, short beside the run.
 const DWORD kWatchMs = 500;
-const int kBoxes[] = {IDC_DIALOG_BOX, IDC_TOP_MOST_BOX, IDC_TASKTRAY_ICON_BOX, IDC_ANIMATION_BOX,
-                      IDC_HIDE_BECKY_BOX};
 
 class CChild {
 public:
@@ -88,8 +85,8 @@ bool Plan(int argc, char** argv)
 long BoxesShown(HWND dialog)
 {
     long shown = 0;
-    for (int box : kBoxes)
-        shown = (shown << 1) | (IsChecked(dialog, box) ? 1 : 0);
+    for (const CSettingsKey& item : kSettingsKeys)
+        shown = (shown << 1) | (IsChecked(dialog, item.box) ? 1 : 0);
     return shown;
 }
 
@@ -97,8 +94,8 @@ long BoxesShown(HWND dialog)
 // presses the button.
 void PlayTheUser(HWND dialog, int button)
 {
-    for (int box : kBoxes)
-        Click(dialog, box);
+    for (const CSettingsKey& item : kSettingsKeys)
+        Click(dialog, item.box);
     Click(dialog, button);
 }
 

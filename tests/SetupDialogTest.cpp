@@ -19,14 +19,13 @@ struct CBoxes {
     bool enabled[5];
 };
 
-const int kBoxIds[5] = {IDC_DIALOG_BOX, IDC_TOP_MOST_BOX, IDC_TASKTRAY_ICON_BOX, IDC_ANIMATION_BOX, IDC_HIDE_BECKY_BOX};
 
 CBoxes Look(HWND dialog)
 {
     CBoxes boxes;
     for (int i = 0; i < 5; ++i) {
-        boxes.checked[i] = IsChecked(dialog, kBoxIds[i]);
-        boxes.enabled[i] = IsEnabled(dialog, kBoxIds[i]);
+        boxes.checked[i] = IsChecked(dialog, kSettingsKeys[i].box);
+        boxes.enabled[i] = IsEnabled(dialog, kSettingsKeys[i].box);
     }
     return boxes;
 }
@@ -103,8 +102,8 @@ TEST_F(SetupDialog, CancelEscapeAndCloseBoxChangeNothing)
     };
     for (const auto& leave : ways) {
         ASSERT_TRUE(Setup([&](HWND dialog) {
-            for (int id : kBoxIds)
-                Click(dialog, id);
+            for (const CSettingsKey& item : kSettingsKeys)
+                Click(dialog, item.box);
             leave(dialog);
         }));
         EXPECT_EQ(original, ReadFileText(SettingsPath()));
@@ -116,7 +115,8 @@ TEST_F(SetupDialog, CancelEscapeAndCloseBoxChangeNothing)
     }));
     const bool expected[5] = {true, false, true, true, false};
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(expected[i], seen.checked[i]) << "box " << kBoxIds[i] << " after the cancels";
+        EXPECT_EQ(expected[i], seen.checked[i])
+            << "box " << kSettingsKeys[i].box << " after the cancels";
 }
 
 TEST_F(SetupDialog, OkWritesTheFiveKeysAsOneOrZero)

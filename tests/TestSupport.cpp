@@ -1,5 +1,6 @@
 #include "tests/TestSupport.h"
 
+#include "resources/ResourceIds.h"
 #include "standin/ThisProgram.h"
 
 #include <algorithm>
@@ -66,11 +67,11 @@ std::string CTempFolder::Path(const std::string& relative) const
 }
 
 const CSettingsKey kSettingsKeys[5] = {
-    {"EndingDialog", 1, &CEndingInfo::EndingDialog},
-    {"EndingDialogTopMost", 0, &CEndingInfo::EndingDialogTopMost},
-    {"EndingIcon", 1, &CEndingInfo::EndingIcon},
-    {"EndingIconAnimation", 1, &CEndingInfo::EndingIconAnimation},
-    {"HideBecky", 1, &CEndingInfo::HideBecky},
+    {"EndingDialog", 1, &CEndingInfo::EndingDialog, IDC_DIALOG_BOX},
+    {"EndingDialogTopMost", 0, &CEndingInfo::EndingDialogTopMost, IDC_TOP_MOST_BOX},
+    {"EndingIcon", 1, &CEndingInfo::EndingIcon, IDC_TASKTRAY_ICON_BOX},
+    {"EndingIconAnimation", 1, &CEndingInfo::EndingIconAnimation, IDC_ANIMATION_BOX},
+    {"HideBecky", 1, &CEndingInfo::HideBecky, IDC_HIDE_BECKY_BOX},
 };
 
 std::string SettingsFileText(const CSwitchValues& values)

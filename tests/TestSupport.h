@@ -49,12 +49,13 @@ private:
     std::string m_path;
 };
 
-// The settings file's five keys as a user finds them, in the file's order, with their defaults
-// and the settings record's members.
+// The five switches as a user finds them, in the settings file's order: the key, its default,
+// the settings record's member and the setup dialog's box.
 struct CSettingsKey {
     const char* key;
     int defaultValue;
     int CEndingInfo::*member;
+    int box;
 };
 extern const CSettingsKey kSettingsKeys[5];
 
