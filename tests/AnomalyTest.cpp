@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "base/OwnedHandle.h"
@@ -176,6 +177,7 @@ protected:
             ExpectTheHostLived(clean);
             judge(clean);
         }
+        long runs = 0;
         for (const auto& counted : clean.report.calls) {
             const std::string& name = counted.first;
             for (long nth = 1; nth <= std::min(counted.second, kMostFailedOfEachCall); ++nth) {
@@ -186,8 +188,11 @@ protected:
                     RunChild(folder, scenario, "fail " + name + " " + std::to_string(nth));
                 ExpectTheHostLived(run);
                 judge(run);
+                ++runs;
             }
         }
+        std::printf("%ld runs, each with one of %zu calls failing\n", runs,
+                    clean.report.calls.size());
         return clean;
     }
 
@@ -212,6 +217,7 @@ protected:
                 << "the next start removes what the killed host left";
             judge(next);
         }
+        std::printf("%ld hosts killed, each before another file call\n", fileCalls);
         return clean;
     }
 
