@@ -107,8 +107,8 @@ void CarryOver(const CText& old, bool replacing)
 {
     CEarlierFile earlier(old);
     if (earlier.IsBusy()) {
-        // A host that has carried it over may be deleting it.
-        if (FileExists(g_endingInfo.FilePath)) {
+        // A host that has carried it over may be deleting it; a file cut short is no one's.
+        if (!replacing && FileExists(g_endingInfo.FilePath)) {
             g_endingInfo.Load();
             g_endingInfo.m_holdsUsersValues = true;
         }

@@ -144,6 +144,14 @@ TEST_F(SettingsStartUp, CarryOverAnEarlierVersionLeftCutShortIsDoneAgain)
         EXPECT_EQ(SettingsFileText({0, 1, 0, 1, 0}), ReadFileText(g_endingInfo.FilePath));
         EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
     }
+    // While the earlier file cannot be read, what was cut short is not taken for the user's.
+    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), SettingsFileText({0, 1, 0, 1, 0}));
+    WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"), "[Tolvanix]\r\nEndingDialog=0\r\n");
+    HANDLE held = CreateFileA(m_temp.Path("tools\\Tolvanix.ini").c_str(), GENERIC_READ, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    RunStartUp(m_temp.Path("data\\").c_str());
+    CloseHandle(held);
+    EXPECT_FALSE(g_endingInfo.m_holdsUsersValues) << "the setup must read it again";
 }
 
 TEST_F(SettingsStartUp, SameLocationWritesNothing)
