@@ -5,15 +5,12 @@
 // shown its ending dialog stays loaded for the life of the process.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "resources/PluginIdentity.h"
 #include "standin/ThisProgram.h"
 #include "tests/FailingAllocator.h"
-#include "tests/PluginHost.h"
+#include "tests/PluginHostTest.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;
@@ -45,34 +42,12 @@ protected:
                TrayIconExists(dialogs.front(), 128);
     }
 
-    // The setup export, while a user presses the button in whatever dialog it shows.
+    // The setup export, while a user presses the button in whatever dialog it shows; the
+    // ending dialogs an exit left are no setup.
     int Setup(int button)
     {
-        std::atomic<bool> returned{false};
-        const DWORD owner = GetCurrentThreadId();
-        // Told apart without a message: the owner does not answer once the export returns.
-        const std::vector<HWND> ending = EndingDialogs();
-        auto setupDialog = [owner, &ending]() -> HWND {
-            for (HWND dialog : standin::ThreadDialogs(owner)) {
-                if (IsWindowVisible(dialog) &&
-                    std::find(ending.begin(), ending.end(), dialog) == ending.end())
-                    return dialog;
-            }
-            return nullptr;
-        };
-        std::thread user([&] {
-            while (!returned) {
-                HWND dialog = nullptr;
-                if (WaitFor([&] { return returned || (dialog = setupDialog()); }) && dialog) {
-                    Click(dialog, button);
-                    WaitFor([&] { return returned || !IsWindow(dialog); });
-                }
-            }
-        });
-        const int result = m_plugin->OnPlugInSetup();
-        returned = true;
-        user.join();
-        return result;
+        CDialogDriver user([button](HWND dialog) { Click(dialog, button); }, EndingDialogs());
+        return m_plugin->OnPlugInSetup();
     }
 
     // The information export writes its four texts whatever memory there is.

@@ -7,7 +7,7 @@
 
 #include "standin/Messages.h"
 #include "standin/StandInHost.h"
-#include "tests/PluginHost.h"
+#include "tests/PluginHostTest.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
@@ -117,44 +119,13 @@ CTestWindow::~CTestWindow()
         DestroyWindow(m_window);
 }
 
-CPluginHostTest::CPluginHostTest()
-{
-    standin::SetDataFolder(m_temp.Path("data\\").c_str());
-}
-
-CPluginHostTest::~CPluginHostTest()
-{
-    m_plugin.reset();
-    standin::SetDataFolder("C:\\");
-}
-
-void CPluginHostTest::Load(const std::string& name)
-{
-    m_plugin.reset();
-    MakeFolders(m_temp.Path("tools"));
-    m_plugin.reset(new CLoadedPlugin(m_temp.Path("tools\\" + name)));
-    ASSERT_NE(nullptr, m_plugin->Module()) << "the plug-in did not load";
-}
-
-void CPluginHostTest::LoadWithSettings(const std::string& settings)
-{
-    m_plugin.reset();
-    MakeFolders(m_temp.Path("data\\Plugins"));
-    WriteFileText(SettingsPath(), settings);
-    Load();
-}
-
-std::string CPluginHostTest::SettingsPath(const std::string& title) const
-{
-    return m_temp.Path("data\\Plugins\\" + title + ".ini");
-}
-
-CDialogDriver::CDialogDriver(Script script)
+CDialogDriver::CDialogDriver(Script script, std::vector<HWND> alreadyOpen)
     : m_ownerThread(GetCurrentThreadId()),
+      m_alreadyOpen(std::move(alreadyOpen)),
       m_thread([this, script]() {
           HWND dialog = nullptr;
           WaitFor([&dialog, this] {
-              return m_callReturned || (dialog = standin::VisibleDialog(m_ownerThread));
+              return m_callReturned || (dialog = NewVisibleDialog());
           }, INFINITE);
           if (!dialog)
               return;
@@ -165,6 +136,16 @@ CDialogDriver::CDialogDriver(Script script)
               PostMessageA(dialog, WM_CLOSE, 0, 0);
       })
 {
+}
+
+HWND CDialogDriver::NewVisibleDialog() const
+{
+    for (HWND dialog : standin::ThreadDialogs(m_ownerThread)) {
+        if (IsWindowVisible(dialog) &&
+            std::find(m_alreadyOpen.begin(), m_alreadyOpen.end(), dialog) == m_alreadyOpen.end())
+            return dialog;
+    }
+    return nullptr;
 }
 
 CDialogDriver::~CDialogDriver()

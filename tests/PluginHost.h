@@ -1,6 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
@@ -73,25 +72,6 @@ private:
     HWND m_window;
 };
 
-// A host with a fresh data folder and its main window, into which the test loads the plug-in
-// as the host does, from a folder of its own (tools\).
-class CPluginHostTest : public ::testing::Test {
-protected:
-    CPluginHostTest();
-    ~CPluginHostTest() override;
-
-    // The plug-in copied to tools\ under the name and loaded; an earlier one goes first.
-    void Load(const std::string& name = "Tolvanix.dll");
-    // The same, with the settings file holding the text.
-    void LoadWithSettings(const std::string& settings);
-    // Where the plug-in keeps its settings: the data folder's Plugins\TITLE.ini.
-    std::string SettingsPath(const std::string& title = "Tolvanix") const;
-
-    CTempFolder m_temp;
-    CHostWindow m_host;
-    std::unique_ptr<CLoadedPlugin> m_plugin;
-};
-
 // Plays a user on another thread while the caller runs a call that may show a dialog: waits
 // for a dialog of the calling thread to appear, runs the script against it, and closes it if
 // the script left it open. It waits for as long as the call runs, however slow the machine: a
@@ -100,7 +80,8 @@ class CDialogDriver {
 public:
     using Script = std::function<void(HWND dialog)>;
 
-    explicit CDialogDriver(Script script);
+    // Dialogs of the thread that are open already (an ending dialog) are not the one played.
+    explicit CDialogDriver(Script script, std::vector<HWND> alreadyOpen = {});
     // The call has returned.
     ~CDialogDriver();
     CDialogDriver(const CDialogDriver&) = delete;
@@ -110,7 +91,10 @@ public:
     bool Found();
 
 private:
+    HWND NewVisibleDialog() const;
+
     DWORD m_ownerThread;
+    std::vector<HWND> m_alreadyOpen;
     std::atomic<bool> m_callReturned{false};
     bool m_found = false;
     std::thread m_thread;

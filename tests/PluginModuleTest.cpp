@@ -10,7 +10,7 @@
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
 #include "tests/ExportStandIn.h"
-#include "tests/PluginHost.h"
+#include "tests/PluginHostTest.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;

@@ -6,7 +6,7 @@
 #include "resources/ResourceIds.h"
 #include "standin/StandInHost.h"
 #include "tests/ExportStandIn.h"
-#include "tests/PluginHost.h"
+#include "tests/PluginHostTest.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;

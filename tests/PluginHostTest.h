@@ -1,0 +1,32 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/PluginHost.h"
+#include "tests/TestSupport.h"
+
+namespace testing_support {
+
+// A host with a fresh data folder and its main window, into which the test loads the plug-in
+// as the host does, from a folder of its own (tools\).
+class CPluginHostTest : public ::testing::Test {
+protected:
+    CPluginHostTest();
+    ~CPluginHostTest() override;
+
+    // The plug-in copied to tools\ under the name and loaded; an earlier one goes first.
+    void Load(const std::string& name = "Tolvanix.dll");
+    // The same, with the settings file holding the text.
+    void LoadWithSettings(const std::string& settings);
+    // Where the plug-in keeps its settings: the data folder's Plugins\TITLE.ini.
+    std::string SettingsPath(const std::string& title = "Tolvanix") const;
+
+    CTempFolder m_temp;
+    CHostWindow m_host;
+    std::unique_ptr<CLoadedPlugin> m_plugin;
+};
+
+}  // namespace testing_support
