@@ -4,12 +4,14 @@
 
 #include "settings/IniFile.h"
 
+const size_t kSwitchCount = 5;
+
 // The five switches that govern what the plug-in shows while the host exits.
 class CEndingInfo : public CAppInfo {
 public:
     // A set of the switches, one bit each in the file's order.
     using CSwitchSet = unsigned;
-    static const CSwitchSet kEverySwitch = 0x1F;
+    static const CSwitchSet kEverySwitch = (1u << kSwitchCount) - 1;
 
     CEndingInfo();
 
@@ -49,7 +51,6 @@ struct CSwitchField {
     int defaultValue;
     int CEndingInfo::*member;
 };
-const size_t kSwitchCount = 5;
 extern const CSwitchField kSwitchFields[kSwitchCount];
 
 // Defined with the other process-wide objects, in plugin/ProcessObjects.cpp.

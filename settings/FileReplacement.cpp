@@ -9,6 +9,7 @@ namespace {
 const char kHexDigits[] = "0123456789abcdef";
 const size_t kProcessDigits = 8;
 const char kTemporaryEnd[] = ".tmp";
+const size_t kTemporaryEndLength = sizeof(kTemporaryEnd) - 1;
 
 // TARGET.PPPPPPPP.tmp, the process's number in hexadecimal: a name no other running host
 // makes, and one that says whose it is.
@@ -130,7 +131,8 @@ void CFileReplacement::RemoveStrays(const CText& target)
     do {
         DWORD process = 0;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            lstrlenA(found.cFileName) != static_cast<int>(prefixLength + kProcessDigits + 4) ||
+            lstrlenA(found.cFileName) !=
+                static_cast<int>(prefixLength + kProcessDigits + kTemporaryEndLength) ||
             !ProcessOfName(found.cFileName, prefixLength, process) || IsWriterRunning(process))
             continue;
         DeleteFileA((folder + found.cFileName).Chars());

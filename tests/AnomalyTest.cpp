@@ -10,7 +10,6 @@
 #include <functional>
 
 #include "base/OwnedHandle.h"
-#include "standin/ThisProgram.h"
 #include "tests/Anomaly.h"
 #include "tests/PlatformStandIn.h"
 #include "tests/ProcessEnd.h"
@@ -130,19 +129,12 @@ protected:
     {
         CChild child;
         child.run.folder = folder;
-        std::string command = "\"" + standin::ProgramFolder() + "anomaly_child.exe\" \"" +
-            folder.substr(0, folder.size() - 1) + "\" " + scenario + " " + mode;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION started = {};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &started)) {
+        child.process = testing_support::StartChild(
+            "anomaly_child.exe",
+            "\"" + folder.substr(0, folder.size() - 1) + "\" " + scenario + " " + mode,
+            &child.run.process);
+        if (!child.process)
             child.run.exitCode = GetLastError();
-            return child;
-        }
-        CloseHandle(started.hThread);
-        child.process.reset(started.hProcess);
-        child.run.process = started.dwProcessId;
         return child;
     }
 

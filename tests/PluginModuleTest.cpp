@@ -8,7 +8,6 @@
 #include "resources/PluginIdentity.h"
 #include "resources/ResourceIds.h"
 #include "standin/StandInHost.h"
-#include "standin/ThisProgram.h"
 #include "tests/ExportStandIn.h"
 #include "tests/PluginHostTest.h"
 #include "tests/TestSupport.h"
@@ -262,15 +261,8 @@ TEST_F(PluginModule, TwoHostsStartingTogetherKeepTheEarlierSettings)
         CKernelHandle start(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
         std::vector<CKernelHandle> hosts;
         for (int host = 0; host < 2; ++host) {
-            std::string command = "\"" + standin::ProgramFolder() + "start_child.exe\" \"" +
-                                  folder + "\" " + name;
-            STARTUPINFOA startup = {};
-            startup.cb = sizeof(startup);
-            PROCESS_INFORMATION child = {};
-            ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                       nullptr, &startup, &child));
-            CloseHandle(child.hThread);
-            hosts.emplace_back(child.hProcess);
+            hosts.push_back(StartChild("start_child.exe", "\"" + folder + "\" " + name));
+            ASSERT_TRUE(hosts.back());
         }
         SetEvent(start.get());
         for (const CKernelHandle& host : hosts) {

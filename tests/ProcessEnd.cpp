@@ -6,7 +6,6 @@
 
 #include "base/OwnedHandle.h"
 #include "standin/ShellRecorder.h"
-#include "standin/ThisProgram.h"
 #include "tests/TestSupport.h"
 
 namespace testing_support {
@@ -249,19 +248,14 @@ CProcessEndResult RunProcessEnd(const CProcessEndPlan& plan, const std::string& 
                                 "-" + std::to_string(++counter);
     // The child sets this just before it calls ExitProcess.
     CKernelHandle exitBegins(CreateEventA(nullptr, TRUE, FALSE, exiting.c_str()));
-    std::string command = "\"" + standin::ProgramFolder() + "exit_child.exe\" \"" + folder + "\" " + exiting;
+    std::string arguments = "\"" + folder + "\" " + exiting;
     for (const std::string& argument : plan.Arguments())
-        command += " " + argument;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION child = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &child)) {
+        arguments += " " + argument;
+    CKernelHandle process = StartChild("exit_child.exe", arguments);
+    if (!process) {
         result.exitCode = GetLastError();
         return result;
     }
-    CKernelHandle process(child.hProcess);
-    CKernelHandle thread(child.hThread);
 
     HANDLE begun[] = {exitBegins.get(), process.get()};
     const DWORD first = WaitForMultipleObjects(2, begun, FALSE, kReachExitLimitMs);

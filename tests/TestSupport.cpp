@@ -209,4 +209,20 @@ std::string PluginDllPath()
     return standin::ProgramFolder() + "Tolvanix.dll";
 }
 
+CKernelHandle StartChild(const std::string& program, const std::string& arguments,
+                         DWORD* processId)
+{
+    std::string command = "\"" + standin::ProgramFolder() + program + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &child))
+        return CKernelHandle();
+    CloseHandle(child.hThread);
+    if (processId)
+        *processId = child.dwProcessId;
+    return CKernelHandle(child.hProcess);
+}
+
 }  // namespace testing_support

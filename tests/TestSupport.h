@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/OwnedHandle.h"
 #include "base/Text.h"
 #include "settings/EndingInfo.h"
 
@@ -108,5 +109,10 @@ extern const char kBackslashTrail[];
 
 // The plug-in DLL built beside the test programs.
 std::string PluginDllPath();
+
+// A child host: a program built beside the test programs, started with the arguments; its
+// process, and its number, or none (the reason in GetLastError).
+CKernelHandle StartChild(const std::string& program, const std::string& arguments,
+                         DWORD* processId = nullptr);
 
 }  // namespace testing_support
