@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
 #include "standin/Messages.h"
 #include "standin/Snapshot.h"
+#include "standin/TemplateDialog.h"
 #include "ui/framework/UiGothicDialog.h"
 
 int main(int argc, char** argv)
@@ -18,12 +20,11 @@ int main(int argc, char** argv)
     const struct {
         int templateId;
         const char* name;
-    } dialogs[] = {{101, "ending-dialog"}, {105, "setup-dialog"}};
+    } dialogs[] = {{IDD_ENDING, "ending-dialog"}, {IDD_SETUP, "setup-dialog"}};
     int failures = 0;
     for (const auto& dialog : dialogs) {
         CUiGothicDialog window;
-        CWindow desktop(GetDesktopWindow());
-        if (!window.CreateModeless(&desktop, dialog.templateId)) {
+        if (!standin::OpenOverDesktop(window, dialog.templateId)) {
             ++failures;
             continue;
         }

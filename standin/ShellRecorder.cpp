@@ -233,12 +233,15 @@ std::vector<CShellCall> CShellRecorder::Calls()
     return Recorder().calls;
 }
 
-std::vector<CShellCall> CShellRecorder::CallsFor(HWND window)
+std::vector<CShellCall> CShellRecorder::CallsFor(HWND window, DWORD message)
 {
     std::vector<CShellCall> all = Calls();
     std::vector<CShellCall> matching;
     std::copy_if(all.begin(), all.end(), std::back_inserter(matching),
-                 [window](const CShellCall& call) { return call.window == window; });
+                 [window, message](const CShellCall& call) {
+                     return call.window == window &&
+                            (message == kEveryMessage || call.message == message);
+                 });
     return matching;
 }
 

@@ -48,7 +48,9 @@ class CShellRecorder {
 public:
     static void Install(HMODULE module);
     static std::vector<CShellCall> Calls();
-    static std::vector<CShellCall> CallsFor(HWND window);
+    // The calls for the window's icons; of one kind (NIM_ADD, say) when one is named.
+    static const DWORD kEveryMessage = ~0u;
+    static std::vector<CShellCall> CallsFor(HWND window, DWORD message = kEveryMessage);
     // The windows the module invalidated, in order.
     static std::vector<CRepaint> Repaints();
     static void Clear();

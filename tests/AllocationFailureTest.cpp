@@ -195,12 +195,7 @@ TEST_F(AllocationFailure, TheAnimationGoesOnWithoutMemory)
     Load();
     ASSERT_TRUE(ExitShowsTheDisplay());
     const HWND window = EndingDialogs().back();
-    auto modifies = [window] {
-        size_t count = 0;
-        for (const CShellCall& call : CShellRecorder::CallsFor(window))
-            count += call.message == NIM_MODIFY;
-        return count;
-    };
+    auto modifies = [window] { return CShellRecorder::CallsFor(window, NIM_MODIFY).size(); };
     CFailingAllocator::TakeAttempts();
     CFailingAllocator::FailEvery();
     const size_t before = modifies();

@@ -2,15 +2,15 @@
 
 #include <string>
 
+#include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
+#include "standin/TemplateDialog.h"
 #include "tests/PluginHost.h"
 #include "tests/ThisProgramTest.h"
 #include "ui/framework/UiGothicDialog.h"
 
 namespace {
 
-const int kSetupTemplate = 105;
-const int kEndingTemplate = 101;
 
 // Queues the given commands for itself once initialised, so that a modal run ends by itself.
 class CScriptedDialog : public CUiGothicDialog {
@@ -42,17 +42,13 @@ public:
     int cancels = 0;
 };
 
-class DialogRun : public testing_support::CThisProgramTest {
-protected:
-    static int Open(CDialog& dialog, int templateId) { return OpenOverDesktop(dialog, templateId); }
+using DialogRun = testing_support::CThisProgramTest;
+using standin::OpenOverDesktop;
 
-    INT_PTR RunSetupTemplate(CScriptedDialog& dialog)
-    {
-        CWindow desktop(GetDesktopWindow());
-        dialog.PrepareModal(&desktop, kSetupTemplate);
-        return dialog.RunModal();
-    }
-};
+INT_PTR RunSetupTemplate(CScriptedDialog& dialog)
+{
+    return standin::RunOverDesktop(dialog, IDD_SETUP);
+}
 
 HWND FocusedControl(HWND dialog, int id)
 {
@@ -104,13 +100,13 @@ TEST_F(DialogRun, ItCanRunAgainAfterItEnded)
 TEST_F(DialogRun, ModelessDialogIsMadeOnce)
 {
     CScriptedDialog dialog;
-    ASSERT_EQ(1, Open(dialog, kEndingTemplate));
+    ASSERT_EQ(1, OpenOverDesktop(dialog, IDD_ENDING));
     HWND window = dialog.m_hWnd;
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(&dialog, CWindow::Lookup(window));
     EXPECT_EQ(1, dialog.initialised);
     EXPECT_FALSE(IsWindowVisible(window)) << "made hidden";
-    EXPECT_EQ(0, Open(dialog, kEndingTemplate));
+    EXPECT_EQ(0, OpenOverDesktop(dialog, IDD_ENDING));
     EXPECT_EQ(window, dialog.m_hWnd);
     DestroyWindow(window);
     EXPECT_EQ(nullptr, CWindow::Lookup(window));
@@ -120,11 +116,9 @@ TEST_F(DialogRun, ModelessDialogIsMadeOnce)
 TEST_F(DialogRun, MissingTemplateMakesNothing)
 {
     CScriptedDialog dialog;
-    CWindow desktop(GetDesktopWindow());
-    EXPECT_EQ(0, dialog.CreateModeless(&desktop, 4711));
+    EXPECT_EQ(0, OpenOverDesktop(dialog, 4711));
     EXPECT_EQ(nullptr, dialog.m_hWnd);
-    dialog.PrepareModal(&desktop, 4711);
-    INT_PTR result = dialog.RunModal();
+    INT_PTR result = standin::RunOverDesktop(dialog, 4711);
     EXPECT_TRUE(result == 0 || result == -1) << result;
 }
 
@@ -132,7 +126,7 @@ TEST_F(DialogRun, DialogReplacesAPlainWrapperOfItsHandle)
 {
     // A plain wrapper made for the handle before the dialog's first message reaches it.
     CScriptedDialog dialog;
-    ASSERT_EQ(1, Open(dialog, kEndingTemplate));
+    ASSERT_EQ(1, OpenOverDesktop(dialog, IDD_ENDING));
     HWND window = dialog.m_hWnd;
     CWindow plain(window);
     plain.Register();
@@ -147,7 +141,7 @@ TEST_F(DialogRun, DialogReplacesAPlainWrapperOfItsHandle)
 TEST_F(DialogRun, FocusComesBackAfterDeactivation)
 {
     CScriptedDialog dialog;
-    ASSERT_EQ(1, Open(dialog, kSetupTemplate));
+    ASSERT_EQ(1, OpenOverDesktop(dialog, IDD_SETUP));
     HWND window = dialog.m_hWnd;
     ShowWindow(window, SW_SHOW);
 
@@ -170,7 +164,7 @@ TEST_F(DialogRun, FocusComesBackAfterDeactivation)
 TEST_F(DialogRun, ControlWrappersAreMadeOncePerControl)
 {
     CScriptedDialog dialog;
-    ASSERT_EQ(1, Open(dialog, kSetupTemplate));
+    ASSERT_EQ(1, OpenOverDesktop(dialog, IDD_SETUP));
     CWindow* box = dialog.GetDlgItem(1000);
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(box, dialog.GetDlgItem(1000));
@@ -183,7 +177,7 @@ TEST_F(DialogRun, ControlWrappersAreMadeOncePerControl)
 TEST_F(DialogRun, SetupCaptionFollowsTheLocale)
 {
     CScriptedDialog dialog;
-    ASSERT_EQ(1, Open(dialog, kSetupTemplate));
+    ASSERT_EQ(1, OpenOverDesktop(dialog, IDD_SETUP));
     if (GetACP() == 932)
         EXPECT_EQ(testing_support::cp932::kSetupCaption, dialog.GetWindowText());
     else

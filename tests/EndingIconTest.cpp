@@ -38,13 +38,7 @@ protected:
     }
 
     // The frames shown (modifies) under the window so far.
-    static size_t FramesOf(HWND window)
-    {
-        size_t count = 0;
-        for (const CShellCall& call : CShellRecorder::CallsFor(window))
-            count += call.message == NIM_MODIFY;
-        return count;
-    }
+    static size_t FramesOf(HWND window) { return CShellRecorder::CallsFor(window, NIM_MODIFY).size(); }
 
     // Whether the last tray call under the window removed its icon: no frame came after it.
     static bool EndedWithTheRemoval(HWND window)

@@ -33,31 +33,15 @@ protected:
 
     std::vector<CShellCall> DeletesOfHostIcons() const
     {
-        std::vector<CShellCall> deletes;
-        for (const CShellCall& call : CShellRecorder::CallsFor(m_host.Handle())) {
-            if (call.message == NIM_DELETE)
-                deletes.push_back(call);
-        }
-        return deletes;
-    }
-
-    static int CallsOf(HWND dialog, DWORD message)
-    {
-        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(),
-                                              [message](const CShellCall& call) {
-                                                  return call.message == message;
-                                              }));
+        return CShellRecorder::CallsFor(m_host.Handle(), NIM_DELETE);
     }
 
     // The frames the shell took after the first.
     static int ShownFrames(HWND dialog)
     {
-        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
-        return static_cast<int>(
-            std::count_if(calls.begin(), calls.end(), [](const CShellCall& call) {
-                return call.message == NIM_MODIFY && call.result;
-            }));
+        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog, NIM_MODIFY);
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                              [](const CShellCall& call) { return call.result; }));
     }
 
     int FrameOf(HICON icon) const
@@ -106,87 +90,64 @@ TEST_F(ExitSequence, DefaultsHideTheHostShowTheDialogAndSwapTheTrayIcon)
     EXPECT_TRUE(TrayIconExists(dialog, 128)) << "the plug-in's own icon stays";
 }
 
-TEST_F(ExitSequence, AllSwitchesOffLeaveAHiddenDialogAndNothingElse)
+namespace {
+
+// One exit a row: the switches and the host's own icons, and what the user then sees. The
+// host's icon is searched for at 128, then from 0 to 255, and taken away where it is found.
+struct CExitCase {
+    const char* name;
+    CSwitchValues switches;
+    std::vector<UINT> hostIcons;
+    bool dialogShown, hostShown, topMost;
+    UINT hostIconFound;
+    size_t searches;
+};
+const UINT kNotFound = ~0u;
+
+const CExitCase kExitCases[] = {
+    // name, switches, host icons, dialog shown, host shown, top-most, host icon found, searches
+    {"AllSwitchesOffLeaveAHiddenDialogAndNothingElse", {0, 0, 0, 0, 0}, {128},
+     false, true, false, kNotFound, 0},
+    {"DialogOffIconOnPutsTheIconUnderTheHiddenWindow", {0, 0, 1, 0, 1}, {},
+     false, false, false, kNotFound, 257},
+    {"TopMostHoldsFromTheFirstAppearance", {1, 1, 0, 0, 1}, {}, true, false, true, kNotFound, 0},
+    {"TopMostAppliesToAHiddenDialogToo", {0, 1, 0, 0, 1}, {}, false, false, true, kNotFound, 0},
+    {"HideOffLeavesTheHostVisible", {1, 0, 0, 0, 0}, {}, true, true, false, kNotFound, 0},
+    {"HostIconSearchStopsAtTheFirstSuccess", {0, 0, 1, 0, 0}, {5, 128},
+     false, true, false, 128, 1},
+    {"HostIconSearchFindsALowerId", {0, 0, 1, 0, 0}, {77}, false, true, false, 77, 79},
+    {"HostIconSearchGivesUpAfter257Tries", {0, 0, 1, 0, 0}, {300},
+     false, true, false, kNotFound, 257},
+};
+
+class ExitCases : public ExitSequence, public ::testing::WithParamInterface<CExitCase> {};
+
+}  // namespace
+
+TEST_P(ExitCases, SeenAfterTheExit)
 {
-    ASSERT_TRUE(m_host.AddTrayIcon(128));
-    Load({0, 0, 0, 0, 0});
+    const CExitCase& row = GetParam();
+    for (UINT id : row.hostIcons)
+        ASSERT_TRUE(m_host.AddTrayIcon(id));
+    Load(row.switches);
     HWND dialog = Exit();
-    ASSERT_NE(nullptr, dialog) << "the window is made all the same";
-    EXPECT_FALSE(IsWindowVisible(dialog));
-    EXPECT_TRUE(IsWindowVisible(m_host.Handle()));
-    EXPECT_TRUE(CShellRecorder::Calls().empty());
-    EXPECT_TRUE(m_host.HasTrayIcon(128));
-}
-
-TEST_F(ExitSequence, DialogOffIconOnPutsTheIconUnderTheHiddenWindow)
-{
-    Load({0, 0, 1, 0, 1});
-    HWND dialog = Exit();
-    ASSERT_NE(nullptr, dialog);
-    EXPECT_FALSE(IsWindowVisible(dialog));
-    EXPECT_TRUE(TrayIconExists(dialog, 128));
-}
-
-TEST_F(ExitSequence, TopMostHoldsFromTheFirstAppearance)
-{
-    Load({1, 1, 0, 0, 1});
-    HWND shown = Exit();
-    ASSERT_NE(nullptr, shown);
-    EXPECT_TRUE(GetWindowLongA(shown, GWL_EXSTYLE) & WS_EX_TOPMOST);
-}
-
-TEST_F(ExitSequence, TopMostAppliesToAHiddenDialogToo)
-{
-    Load({0, 1, 0, 0, 1});
-    HWND hidden = Exit();
-    ASSERT_NE(nullptr, hidden);
-    EXPECT_FALSE(IsWindowVisible(hidden));
-    EXPECT_TRUE(GetWindowLongA(hidden, GWL_EXSTYLE) & WS_EX_TOPMOST);
-}
-
-TEST_F(ExitSequence, HideOffLeavesTheHostVisible)
-{
-    Load({1, 0, 0, 0, 0});
-    HWND dialog = Exit();
-    ASSERT_NE(nullptr, dialog);
-    EXPECT_TRUE(IsWindowVisible(m_host.Handle()));
-    EXPECT_TRUE(IsWindowVisible(dialog));
-}
-
-TEST_F(ExitSequence, HostIconSearchStopsAtTheFirstSuccess)
-{
-    ASSERT_TRUE(m_host.AddTrayIcon(5));
-    ASSERT_TRUE(m_host.AddTrayIcon(128));
-    Load({0, 0, 1, 0, 0});
-    Exit();
-    EXPECT_FALSE(m_host.HasTrayIcon(128));
-    EXPECT_TRUE(m_host.HasTrayIcon(5));
-    EXPECT_EQ(1u, DeletesOfHostIcons().size());
-}
-
-TEST_F(ExitSequence, HostIconSearchFindsALowerId)
-{
-    ASSERT_TRUE(m_host.AddTrayIcon(77));
-    Load({0, 0, 1, 0, 0});
-    Exit();
-    EXPECT_FALSE(m_host.HasTrayIcon(77));
+    ASSERT_NE(nullptr, dialog) << "the window is made whatever the switches";
+    EXPECT_EQ(row.dialogShown, !!IsWindowVisible(dialog));
+    EXPECT_EQ(row.hostShown, !!IsWindowVisible(m_host.Handle()));
+    EXPECT_EQ(row.topMost, !!(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST));
+    EXPECT_EQ(!!row.switches.icon, TrayIconExists(dialog, 128)) << "the plug-in's own icon";
+    if (!row.switches.icon) {
+        EXPECT_TRUE(CShellRecorder::Calls().empty());
+    }
+    for (UINT id : row.hostIcons)
+        EXPECT_EQ(id != row.hostIconFound, m_host.HasTrayIcon(id)) << "host icon " << id;
     std::vector<CShellCall> deletes = DeletesOfHostIcons();
-    ASSERT_EQ(79u, deletes.size()) << "128, then 0 to 77";
-    EXPECT_EQ(77u, deletes.back().id);
+    ASSERT_EQ(row.searches, deletes.size());
+    for (size_t i = 0; i < deletes.size(); ++i)
+        EXPECT_EQ(i == 0 ? 128u : i - 1, deletes[i].id) << "search " << i;
 }
 
-TEST_F(ExitSequence, HostIconSearchGivesUpAfter257Tries)
-{
-    ASSERT_TRUE(m_host.AddTrayIcon(300));
-    Load({0, 0, 1, 0, 0});
-    Exit();
-    EXPECT_TRUE(m_host.HasTrayIcon(300));
-    std::vector<CShellCall> deletes = DeletesOfHostIcons();
-    ASSERT_EQ(257u, deletes.size());
-    EXPECT_EQ(128u, deletes.front().id);
-    EXPECT_EQ(0u, deletes[1].id);
-    EXPECT_EQ(255u, deletes.back().id);
-}
+INSTANTIATE_TEST_SUITE_P(Rows, ExitCases, ::testing::ValuesIn(kExitCases), RowName<CExitCase>);
 
 TEST_F(ExitSequence, RefusedAddLeavesTheHostIconAndIsRetriedEachFrame)
 {
@@ -194,11 +155,8 @@ TEST_F(ExitSequence, RefusedAddLeavesTheHostIconAndIsRetriedEachFrame)
     CShellRecorder::RefuseAdds(true);
     Load(kDefaultSwitches);
     HWND dialog = Exit();
-    EXPECT_TRUE(WaitFor([dialog] {
-        std::vector<CShellCall> calls = CShellRecorder::CallsFor(dialog);
-        return std::count_if(calls.begin(), calls.end(),
-                             [](const CShellCall& call) { return call.message == NIM_ADD; }) >= 4;
-    })) << "one add in the exit, then one each frame";
+    EXPECT_TRUE(WaitFor([dialog] { return CShellRecorder::CallsFor(dialog, NIM_ADD).size() >= 4; }))
+        << "one add in the exit, then one each frame";
     CShellRecorder::RefuseAdds(false);
     EXPECT_TRUE(m_host.HasTrayIcon(128));
     EXPECT_TRUE(DeletesOfHostIcons().empty());
@@ -215,7 +173,7 @@ TEST_F(ExitSequence, AddThatTheTrayAnsweredLateCountsOnceAModifySucceeds)
     EXPECT_TRUE(WaitFor([this, dialog] { return ShownFrames(dialog) >= 3; }))
         << "the icon froze at its first frame";
     CShellRecorder::AnswerAddsLate(false);
-    EXPECT_EQ(1, CallsOf(dialog, NIM_ADD)) << "added once; the shell refuses an ID it has";
+    EXPECT_EQ(1u, CShellRecorder::CallsFor(dialog, NIM_ADD).size()) << "added once; the shell refuses an ID it has";
     EXPECT_FALSE(m_host.HasTrayIcon(128)) << "the host's own icon gives way";
 }
 

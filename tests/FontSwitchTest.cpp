@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "resources/ResourceIds.h"
 #include "settings/ModuleInstance.h"
+#include "standin/TemplateDialog.h"
 #include "tests/PluginHost.h"
 #include "tests/TestSupport.h"
 #include "tests/ThisProgramTest.h"
@@ -32,7 +34,7 @@ protected:
 
     void Open(int templateId)
     {
-        ASSERT_EQ(1, OpenOverDesktop(m_dialog, templateId));
+        ASSERT_EQ(1, standin::OpenOverDesktop(m_dialog, templateId));
         m_window = m_dialog.m_hWnd;
     }
 
@@ -61,13 +63,13 @@ TEST_F(FontSwitch, JapaneseTemplatesGiveTheirControlsTheUiFontCodePage932)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "needs the ANSI code page 932";
-    for (int templateId : {101, 105}) {
+    for (int templateId : {IDD_ENDING, IDD_SETUP}) {
         Open(templateId);
         LOGFONTA dialogFont = FontOf(m_window);
         EXPECT_STREQ(CUiGothicDialog::s_triggerFace.Chars(), dialogFont.lfFaceName)
             << "the dialog keeps its own font";
         std::vector<HWND> controls = Controls();
-        EXPECT_EQ(templateId == 101 ? 2u : 10u, controls.size());
+        EXPECT_EQ(templateId == IDD_ENDING ? 2u : 10u, controls.size());
         for (HWND control : controls) {
             char windowClass[16] = {};
             GetClassNameA(control, windowClass, sizeof(windowClass));
@@ -88,7 +90,7 @@ TEST_F(FontSwitch, EnglishTemplatesAreLeftAlone)
 {
     if (GetACP() == 932)
         GTEST_SKIP() << "the Japanese templates are picked under code page 932";
-    Open(105);
+    Open(IDD_SETUP);
     EXPECT_STREQ("Arial", FontOf(m_window).lfFaceName);
     HFONT dialogFont = FontHandleOf(m_window);
     for (HFONT font : ControlFonts())
@@ -97,7 +99,7 @@ TEST_F(FontSwitch, EnglishTemplatesAreLeftAlone)
 
 TEST_F(FontSwitch, OnlyTheExactFaceTriggers)
 {
-    Open(105);
+    Open(IDD_SETUP);
     std::string face = FontOf(m_window).lfFaceName;
     std::string lower = face;
     for (char& c : lower)
@@ -114,7 +116,7 @@ TEST_F(FontSwitch, OnlyTheExactFaceTriggers)
 
 TEST_F(FontSwitch, FaceNamesMustFitTheFontRecord)
 {
-    Open(105);
+    Open(IDD_SETUP);
     const std::string face31(31, 'F');
     const std::string face32(32, 'F');
     HFONT before = FontHandleOf(Controls().front());
@@ -127,7 +129,7 @@ TEST_F(FontSwitch, FaceNamesMustFitTheFontRecord)
 
 TEST_F(FontSwitch, TheControlFontGoesWithTheWindow)
 {
-    Open(105);
+    Open(IDD_SETUP);
     ASSERT_EQ(1, m_dialog.SetControlsFontFace("Courier New"));
     HFONT first = FontHandleOf(Controls().front());
     ASSERT_EQ(1, m_dialog.SetControlsFontFace("Times New Roman"));

@@ -29,4 +29,11 @@ protected:
     std::unique_ptr<CLoadedPlugin> m_plugin;
 };
 
+// A table row's name, its first member, as the name of the row's test.
+template <class Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& row)
+{
+    return row.param.name;
+}
+
 }  // namespace testing_support

@@ -47,7 +47,29 @@ void FailProfileWritesAfter(int writes)
     });
 }
 
+class PluginModuleStartUpCases : public PluginModule,
+                                 public ::testing::WithParamInterface<CStartUpCase> {};
+
 }  // namespace
+
+// The start's cases as the module meets them: the same files after the load, and nothing
+// saved at unload.
+TEST_P(PluginModuleStartUpCases, FilesAfterTheLoadAndTheUnload)
+{
+    const CStartUpCase& row = GetParam();
+    row.WriteFilesBefore(m_temp);
+    Load(row.module);
+    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(row.CurrentPath(m_temp)));
+    m_plugin.reset();
+    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(row.CurrentPath(m_temp)));
+    EXPECT_EQ(row.EarlierFileStays(), IsFile(row.EarlierPath(m_temp)));
+    if (row.Title() != "Tolvanix") {
+        EXPECT_FALSE(IsFile(SettingsPath()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PluginModuleStartUpCases, ::testing::ValuesIn(kStartUpCases),
+                         RowName<CStartUpCase>);
 
 TEST_F(PluginModule, ExportsTheThreeCallbacksByNameAndOrdinal)
 {
@@ -90,24 +112,6 @@ TEST_F(PluginModule, InfoWritesOnlyTheFourTextsAndTheirTerminators)
     }
     for (size_t at = 320; at < sizeof(record); ++at)
         ASSERT_EQ('\xA5', record[at]) << "byte " << at << " was touched";
-}
-
-TEST_F(PluginModule, LoadingPlacesTheSettingsFileInTheDataFolder)
-{
-    Load();
-    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath()));
-    m_plugin.reset();
-    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath())) << "nothing is saved at unload";
-}
-
-TEST_F(PluginModule, OldFileBesideTheModuleIsCarriedOverOnce)
-{
-    MakeFolders(m_temp.Path("tools"));
-    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), "[Tolvanix]\r\nEndingIcon=0\r\n");
-    Load();
-    m_plugin.reset();
-    EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
-    EXPECT_NE(std::string::npos, ReadFileText(SettingsPath()).find("EndingIcon=0\r\n"));
 }
 
 TEST_F(PluginModule, EarlierFileBusyAtTheFirstStartIsCarriedOverAtTheNext)
@@ -275,13 +279,6 @@ TEST_F(PluginModule, TwoHostsStartingTogetherKeepTheEarlierSettings)
                   ReadFileText(folder + "\\data\\Plugins\\Tolvanix.ini"));
         EXPECT_FALSE(IsFile(folder + "\\tools\\Tolvanix.ini"));
     }
-}
-
-TEST_F(PluginModule, ModuleOfAnotherNameUsesItsOwnFile)
-{
-    Load("Other.dll");
-    EXPECT_EQ(SettingsFileText(), ReadFileText(SettingsPath("Other")));
-    EXPECT_FALSE(IsFile(SettingsPath()));
 }
 
 TEST_F(PluginModule, HostWithoutDataFolderStillLoadsAndSavesNothing)

@@ -12,6 +12,7 @@
 #include "settings/SettingsLocation.h"
 #include "standin/StandInHost.h"
 #include "standin/ThisProgram.h"
+#include "tests/PluginHostTest.h"
 #include "tests/TestSupport.h"
 
 using namespace testing_support;
@@ -91,45 +92,33 @@ protected:
     HMODULE m_module = nullptr;
 };
 
+class SettingsStartUpCases : public SettingsStartUp,
+                             public ::testing::WithParamInterface<CStartUpCase> {};
+
 }  // namespace
 
-TEST_F(SettingsStartUp, FirstStartWritesTheDefaults)
+TEST_P(SettingsStartUpCases, FilesAndSwitchesAfterTheStart)
 {
-    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
+    const CStartUpCase& row = GetParam();
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), row.module));
+    row.WriteFilesBefore(m_temp);
+    const std::string earlier = row.EarlierPath(m_temp);
+    const std::string current = row.CurrentPath(m_temp);
     RunStartUp(m_temp.Path("data\\").c_str());
-    EXPECT_EQ(m_temp.Path("data\\Plugins\\Tolvanix.ini"), g_endingInfo.FilePath);
-    EXPECT_EQ(SettingsFileText(), ReadFileText(g_endingInfo.FilePath));
-    EXPECT_EQ(kDefaults, Switches());
+    const CSwitchValues& read = row.read;
+    EXPECT_EQ(std::vector<int>({read.dialog, read.topMost, read.icon, read.animation, read.hide}),
+              Switches());
+    EXPECT_EQ(current, g_endingInfo.FilePath);
+    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(current));
+    EXPECT_EQ(row.EarlierFileStays(), IsFile(earlier));
+    if (row.EarlierFileStays()) {
+        EXPECT_EQ(row.earlierText, ReadFileText(earlier));
+    }
 }
 
-TEST_F(SettingsStartUp, CarryOverKeepsTheOldValuesAndDeletesTheOldFile)
-{
-    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
-    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"),
-                  "[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=2\r\nHideBecky=0\r\n");
-    RunStartUp(m_temp.Path("data\\").c_str());
-    EXPECT_EQ(std::vector<int>({0, 2, 1, 1, 0}), Switches()) << "missing keys take defaults";
-    EXPECT_EQ(SettingsFileText({0, 1, 1, 1, 0}),
-              ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
-    EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
-}
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsStartUpCases, ::testing::ValuesIn(kStartUpCases),
+                         RowName<CStartUpCase>);
 
-TEST_F(SettingsStartUp, CurrentFileWinsAndTheOldOneIsLeftAlone)
-{
-    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
-    const std::string oldText = "[Tolvanix]\r\nEndingDialog=0\r\n";
-    WriteFileText(m_temp.Path("tools\\Tolvanix.ini"), oldText);
-    MakeFolders(m_temp.Path("data\\Plugins"));
-    const std::string currentText = "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=yes\r\n";
-    WriteFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini"), currentText);
-    RunStartUp(m_temp.Path("data\\").c_str());
-    EXPECT_EQ(std::vector<int>({1, 0, 0, 1, 0}), Switches());
-    EXPECT_EQ(oldText, ReadFileText(m_temp.Path("tools\\Tolvanix.ini")));
-    EXPECT_EQ(currentText, ReadFileText(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
-}
-
-// What an earlier version's carry-over left when the host died during it: the first keys
-// only, in the order it wrote them, with the earlier file still there.
 TEST_F(SettingsStartUp, CarryOverAnEarlierVersionLeftCutShortIsDoneAgain)
 {
     ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\")));
@@ -195,14 +184,6 @@ TEST_F(SettingsStartUp, FailedCarryOverIsTriedAgainAtTheNextStart)
     EXPECT_EQ(std::vector<int>({1, 0, 1, 1, 0}), Switches());
     EXPECT_FALSE(IsFile(m_temp.Path("tools\\Tolvanix.ini")));
     EXPECT_TRUE(IsFile(m_temp.Path("data\\Plugins\\Tolvanix.ini")));
-}
-
-TEST_F(SettingsStartUp, ModuleOfAnotherNameKeepsTheSection)
-{
-    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), "Other.dll"));
-    RunStartUp(m_temp.Path("data\\").c_str());
-    EXPECT_EQ(m_temp.Path("data\\Plugins\\Other.ini"), g_endingInfo.FilePath);
-    EXPECT_EQ(SettingsFileText(), ReadFileText(g_endingInfo.FilePath));
 }
 
 TEST_F(SettingsStartUp, NoOrEmptyDataFolderPlacesNoFileAnywhere)

@@ -68,6 +68,29 @@ const CSwitchValues kDefaultSwitches = {1, 0, 1, 1, 1};
 // A settings file's text as a first save writes it: section "Tolvanix", the five keys in order.
 std::string SettingsFileText(const CSwitchValues& values = kDefaultSwitches);
 
+// A start of the plug-in as the files before it decide it: the module's file name in tools\,
+// the earlier file beside it and the current one in data\Plugins\ (none where null), and the
+// switches the start reads. The tests run each at two levels: the start linked into the test
+// and the loaded module.
+struct CStartUpCase {
+    const char* name;
+    const char* module;
+    const char* earlierText;
+    const char* currentText;
+    CSwitchValues read;
+
+    std::string Title() const;
+    // The files' places under the folder, and the files written there before the start.
+    std::string EarlierPath(const CTempFolder& folder) const;
+    std::string CurrentPath(const CTempFolder& folder) const;
+    void WriteFilesBefore(const CTempFolder& folder) const;
+    // A current file stays as it was; else the values read are written, as one or zero.
+    std::string CurrentTextAfter() const;
+    // The earlier file is carried over and deleted unless a current file was there.
+    bool EarlierFileStays() const { return earlierText && currentText; }
+};
+extern const CStartUpCase kStartUpCases[4];
+
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
 inline std::string ReadFileText(const CText& path)
