@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "standin/Imports.h"
+
 namespace testing_support {
 
 // Points a module's export at a stand-in, so that every module loaded from now on binds its
@@ -16,9 +18,10 @@ void* ReplaceExport(HMODULE module, const char* name, void* standIn);
 // ends with its backslash).
 bool IsCodeFromFolder(void* address, const char* folder);
 
-// A stand-in for one platform call, for every module loaded once it is installed: it keeps the
-// original, answers as the behaviour set for it says (for the modules of one folder only, when
-// one is named), and forwards otherwise. The tag tells apart the stand-ins of calls of one
+// A stand-in for one platform call: it keeps the original, answers as the behaviour set for it
+// says (for the modules of one folder only, when one is named), and forwards otherwise. It
+// stands in the system module's export, for every module loaded once it is installed, or in
+// the import slot of a module loaded already. The tag tells apart the stand-ins of calls of one
 // signature.
 template <typename Tag, typename Signature>
 class CCallStandIn;
@@ -35,6 +38,16 @@ public:
             s_original = reinterpret_cast<Original>(
                 ReplaceExport(LoadLibraryA(dll), name, reinterpret_cast<void*>(&Answer)));
         return s_original != nullptr;
+    }
+    // The module's import, if it has one, forwarding to whatever its slot held (a recorder,
+    // say); false when it has none.
+    static bool InstallInImports(HMODULE module, const char* dll, const char* name)
+    {
+        void* before =
+            standin::ReplaceImport(module, dll, name, reinterpret_cast<void*>(&Answer));
+        if (before)
+            s_original = reinterpret_cast<Original>(before);
+        return before != nullptr;
     }
     static void Set(Behaviour behaviour, const std::string& onlyForFolder = std::string())
     {

@@ -12,7 +12,6 @@ namespace testing_support {
 namespace {
 
 struct CCallState {
-    void* original = nullptr;
     volatile LONG calls = 0;
     // The call that fails, counted from the last FailAt; 0: none.
     volatile LONG failAt = 0;
@@ -21,7 +20,6 @@ struct CCallState {
 
 const size_t kMostCalls = 64;
 CCallState g_states[kMostCalls];
-char g_folder[MAX_PATH];
 volatile LONG g_armed = 0;
 volatile LONG g_fileCalls = 0;
 // Just before this file call the host is killed with the code, or held until released.
@@ -36,9 +34,9 @@ const std::vector<CPlatformCall>& Table();
 
 // Counts the module's call, and says whether it is one that fails. A host killed or held
 // before a file call stops here.
-bool FailsHere(size_t row, void* caller)
+bool FailsHere(size_t row)
 {
-    if (!g_armed || !IsCodeFromFolder(caller, g_folder))
+    if (!g_armed)
         return false;
     CCallState& state = g_states[row];
     const LONG nth = InterlockedIncrement(&state.calls);
@@ -57,17 +55,25 @@ bool FailsHere(size_t row, void* caller)
     return nth == state.failAt || state.failEvery;
 }
 
-// The stand-in of the table's row: the same signature as the call it stands for.
+// The stand-in of the table's row answers the calls of the folder's modules: each is counted,
+// and fails or goes through.
 template <size_t Row, typename R, typename... A>
-R WINAPI StandIn(A... arguments)
-{
-    if (FailsHere(Row, __builtin_return_address(0))) {
-        const CPlatformCall& call = Table()[Row];
-        SetLastError(call.error);
-        return (R)(call.failure);
+struct CRowStandIn {
+    using StandIn = CCallStandIn<CRowStandIn, R(WINAPI*)(A...)>;
+
+    static void AnswerFor(const std::string& folder)
+    {
+        StandIn::Set(
+            [](A... arguments) {
+                if (!FailsHere(Row))
+                    return StandIn::Forward(arguments...);
+                const CPlatformCall& call = Table()[Row];
+                SetLastError(call.error);
+                return (R)(call.failure);
+            },
+            folder);
     }
-    return reinterpret_cast<R(WINAPI*)(A...)>(g_states[Row].original)(arguments...);
-}
+};
 
 // A row of the table; the function is named only for its signature.
 template <size_t Row, typename R, typename... A>
@@ -75,7 +81,9 @@ CPlatformCall Entry(R(WINAPI*)(A...), const char* dll, const char* name, ULONG_P
                     DWORD error, bool fileCall = false)
 {
     static_assert(Row < kMostCalls, "room for every row's state");
-    return {dll, name, failure, error, fileCall, reinterpret_cast<void*>(&StandIn<Row, R, A...>)};
+    using RowStandIn = CRowStandIn<Row, R, A...>;
+    return {dll, name, failure, error, fileCall, &RowStandIn::AnswerFor,
+            &RowStandIn::StandIn::Install, &RowStandIn::StandIn::InstallInImports};
 }
 
 const ULONG_PTR kNull = 0;
@@ -219,12 +227,9 @@ const std::vector<std::string>& CallsThatCannotFail()
 
 bool CPlatformStandIns::InstallInExports(const std::string& folder)
 {
-    lstrcpynA(g_folder, folder.c_str(), sizeof(g_folder));
-    const std::vector<CPlatformCall>& table = Table();
-    for (size_t row = 0; row < table.size(); ++row) {
-        g_states[row].original =
-            ReplaceExport(LoadLibraryA(table[row].dll), table[row].name, table[row].standIn);
-        if (!g_states[row].original)
+    for (const CPlatformCall& call : Table()) {
+        call.answerFor(folder);
+        if (!call.installInExports(call.dll, call.name))
             return false;
     }
     return true;
@@ -235,13 +240,9 @@ void CPlatformStandIns::InstallInImports(HMODULE module)
     char name[MAX_PATH];
     GetModuleFileNameA(module, name, sizeof(name));
     *(std::strrchr(name, '\\') + 1) = '\0';
-    lstrcpynA(g_folder, name, sizeof(g_folder));
-    const std::vector<CPlatformCall>& table = Table();
-    for (size_t row = 0; row < table.size(); ++row) {
-        void* before =
-            standin::ReplaceImport(module, table[row].dll, table[row].name, table[row].standIn);
-        if (before)
-            g_states[row].original = before;
+    for (const CPlatformCall& call : Table()) {
+        call.answerFor(name);
+        call.installInImports(module, call.dll, call.name);
     }
 }
 

@@ -18,7 +18,11 @@ struct CPlatformCall {
     ULONG_PTR failure;
     DWORD error;
     bool fileCall;
-    void* standIn;
+    // The row's stand-in (tests/ExportStandIn.h): made to answer the folder's modules, and
+    // put in place.
+    void (*answerFor)(const std::string& folder);
+    bool (*installInExports)(const char* dll, const char* name);
+    bool (*installInImports)(HMODULE module, const char* dll, const char* name);
 };
 
 // Every call the module imports that can fail, with its failure.
