@@ -62,12 +62,6 @@ struct CRun {
     }
 };
 
-// The files a run starts with; empty: no such file.
-struct CSeed {
-    std::string current;
-    std::string earlier;
-};
-
 using CJudge = std::function<void(const CRun&)>;
 
 // What every run must keep, whatever it met.
@@ -105,16 +99,11 @@ void ExpectTheEndLeftNothing(const CRun& run)
 class Anomaly : public ::testing::Test {
 protected:
     // A fresh folder of the test's with the plug-in in tools\ and the seed's files.
-    std::string Prepare(const std::string& name, const CSeed& seed)
+    std::string Prepare(const std::string& name, const CSettingsFiles& seed)
     {
         const std::string folder = m_temp.Path(name + "\\");
-        MakeFolders(folder + "tools");
         MakeFolders(folder + "data\\Plugins");
-        CopyFileA(PluginDllPath().c_str(), (folder + "tools\\Tolvanix.dll").c_str(), FALSE);
-        if (!seed.current.empty())
-            WriteFileText(folder + "data\\Plugins\\Tolvanix.ini", seed.current);
-        if (!seed.earlier.empty())
-            WriteFileText(folder + "tools\\Tolvanix.ini", seed.earlier);
+        PlaceHostFolder(folder, seed, true);
         return folder;
     }
 
@@ -161,7 +150,8 @@ protected:
 
     // The run with nothing failing, which must pass the judge as well; then each call the
     // module made in it failing in turn.
-    CRun EachCallFailingInTurn(const std::string& scenario, const CSeed& seed, const CJudge& judge)
+    CRun EachCallFailingInTurn(const std::string& scenario, const CSettingsFiles& seed,
+                               const CJudge& judge)
     {
         const CRun clean = RunChild(Prepare("clean", seed), scenario, "count");
         {
@@ -190,7 +180,7 @@ protected:
 
     // The host killed before each file call the clean run made, then a fresh host's start;
     // the clean run.
-    CRun KilledBeforeEachFileCall(const std::string& scenario, const CSeed& seed,
+    CRun KilledBeforeEachFileCall(const std::string& scenario, const CSettingsFiles& seed,
                                   const CJudge& judge)
     {
         const CRun clean = RunChild(Prepare("clean", seed), scenario, "count");
@@ -220,7 +210,7 @@ protected:
 
 TEST_F(Anomaly, EachCallFailingInTheStartWithAFileLeavesBothFiles)
 {
-    const CSeed seed = {kUsersFile, SettingsFileText(kEarlier)};
+    const CSettingsFiles seed = {kUsersFile, SettingsFileText(kEarlier)};
     const CRun clean = EachCallFailingInTurn("start", seed, [&seed](const CRun& run) {
         EXPECT_EQ(seed.current, run.Current());
         EXPECT_EQ(seed.earlier, run.Earlier());
@@ -237,7 +227,7 @@ TEST_F(Anomaly, EachCallFailingInTheStartWithAFileLeavesBothFiles)
 
 TEST_F(Anomaly, EachCallFailingInTheCarryOverKeepsTheEarlierValues)
 {
-    const CSeed seed = {"", SettingsFileText(kEarlier)};
+    const CSettingsFiles seed = {"", SettingsFileText(kEarlier)};
     EachCallFailingInTurn("start", seed, [&seed](const CRun& run) {
         if (run.Current() == "(no file)") {
             EXPECT_EQ(seed.earlier, run.Earlier()) << "deleted before its values were carried";
@@ -250,7 +240,7 @@ TEST_F(Anomaly, EachCallFailingInTheCarryOverKeepsTheEarlierValues)
 
 TEST_F(Anomaly, EachCallFailingInSetupOkLeavesTheOldFileOrTheNewWhole)
 {
-    const CSeed seed = {kUsersFile, ""};
+    const CSettingsFiles seed = {kUsersFile, ""};
     std::string saved;
     EachCallFailingInTurn("setup-ok", seed, [&saved](const CRun& run) {
         ExpectTheSetupReturned(run);
@@ -330,7 +320,7 @@ TEST_F(Anomaly, CarryOverCutShortWhoseCleanUpIsRefusedLeavesNoPartOfAFile)
 // values, and the two settle on one file that holds them.
 TEST_F(Anomaly, SecondHostDuringTheCarryOverWorksWithTheEarlierValues)
 {
-    const CSeed seed = {"", SettingsFileText(kEarlier)};
+    const CSettingsFiles seed = {"", SettingsFileText(kEarlier)};
     const long fileCalls =
         RunChild(Prepare("clean", seed), "start", "count").report.Value("fileCalls", 0);
     EXPECT_GT(fileCalls, 0);

@@ -38,7 +38,10 @@ protected:
     }
 
     // The frames shown (modifies) under the window so far.
-    static size_t FramesOf(HWND window) { return CShellRecorder::CallsFor(window, NIM_MODIFY).size(); }
+    static size_t FramesOf(HWND window)
+    {
+        return CShellRecorder::CallsFor(window, NIM_MODIFY).size();
+    }
 
     // Whether the last tray call under the window removed its icon: no frame came after it.
     static bool EndedWithTheRemoval(HWND window)

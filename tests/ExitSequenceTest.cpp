@@ -173,7 +173,8 @@ TEST_F(ExitSequence, AddThatTheTrayAnsweredLateCountsOnceAModifySucceeds)
     EXPECT_TRUE(WaitFor([this, dialog] { return ShownFrames(dialog) >= 3; }))
         << "the icon froze at its first frame";
     CShellRecorder::AnswerAddsLate(false);
-    EXPECT_EQ(1u, CShellRecorder::CallsFor(dialog, NIM_ADD).size()) << "added once; the shell refuses an ID it has";
+    EXPECT_EQ(1u, CShellRecorder::CallsFor(dialog, NIM_ADD).size())
+        << "added once; the shell refuses an ID it has";
     EXPECT_FALSE(m_host.HasTrayIcon(128)) << "the host's own icon gives way";
 }
 

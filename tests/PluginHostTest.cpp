@@ -36,4 +36,11 @@ std::string CPluginHostTest::SettingsPath(const std::string& title) const
     return m_temp.Path("data\\Plugins\\" + title + ".ini");
 }
 
+bool CPluginHostTest::Setup(const CDialogDriver::Script& script)
+{
+    CDialogDriver user(script, EndingDialogs());
+    EXPECT_EQ(1, m_plugin->OnPlugInSetup());
+    return user.Found();
+}
+
 }  // namespace testing_support

@@ -23,6 +23,9 @@ protected:
     void LoadWithSettings(const std::string& settings);
     // Where the plug-in keeps its settings: the data folder's Plugins\TITLE.ini.
     std::string SettingsPath(const std::string& title = "Tolvanix") const;
+    // The setup export as the host calls it (it answers 1), while a user plays the script in the
+    // dialog it shows; an exit's ending dialogs are no setup. Whether a dialog appeared.
+    bool Setup(const CDialogDriver::Script& script);
 
     CTempFolder m_temp;
     CHostWindow m_host;

@@ -21,13 +21,12 @@ protected:
     // An earlier settings file beside the module, with switches a user changed.
     std::string PlaceEarlierFile()
     {
-        MakeFolders(m_temp.Path("tools"));
-        const std::string earlier = m_temp.Path("tools\\Tolvanix.ini");
-        WriteFileText(earlier,
-                      "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n");
-        return earlier;
+        PlaceHostFolder(m_temp.Path(), {"", kEarlierText}, false);
+        return m_temp.Path("tools\\Tolvanix.ini");
     }
 
+    static constexpr const char* kEarlierText =
+        "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n";
     const CSwitchValues kEarlierSwitches = {1, 1, 0, 1, 0};
 };
 
@@ -57,13 +56,13 @@ class PluginModuleStartUpCases : public PluginModule,
 TEST_P(PluginModuleStartUpCases, FilesAfterTheLoadAndTheUnload)
 {
     const CStartUpCase& row = GetParam();
-    row.WriteFilesBefore(m_temp);
-    Load(row.module);
-    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(row.CurrentPath(m_temp)));
+    PlaceHostFolder(m_temp.Path(), row.before, false, row.title);
+    Load(row.title + ".dll");
+    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(SettingsPath(row.title)));
     m_plugin.reset();
-    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(row.CurrentPath(m_temp)));
-    EXPECT_EQ(row.EarlierFileStays(), IsFile(row.EarlierPath(m_temp)));
-    if (row.Title() != "Tolvanix") {
+    EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(SettingsPath(row.title)));
+    EXPECT_EQ(row.EarlierFileStays(), IsFile(m_temp.Path("tools\\" + row.title + ".ini")));
+    if (row.title != "Tolvanix") {
         EXPECT_FALSE(IsFile(SettingsPath()));
     }
 }
@@ -198,13 +197,11 @@ TEST_F(PluginModule, SetupAfterAStartThatCouldNotReadTheFileKeepsTheUsersValues)
         if (round.backBySetup)
             CAttributes::Clear();
         bool shownUsers = false;
-        CDialogDriver user([&](HWND dialog) {
+        EXPECT_TRUE(Setup([&](HWND dialog) {
             shownUsers = !IsChecked(dialog, IDC_DIALOG_BOX) && IsChecked(dialog, IDC_TOP_MOST_BOX);
             Click(dialog, round.box);
             Click(dialog, IDOK);
-        });
-        EXPECT_EQ(1, m_plugin->OnPlugInSetup());
-        EXPECT_TRUE(user.Found());
+        }));
         CAttributes::Clear();
         EXPECT_EQ(round.backBySetup, shownUsers) << "the setup shows what it could read";
         EXPECT_EQ(SettingsFileText(round.saved), ReadFileText(SettingsPath()));
@@ -254,12 +251,8 @@ TEST_F(PluginModule, TwoHostsStartingTogetherKeepTheEarlierSettings)
     for (int round = 0; round < 24; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::string folder = m_temp.Path("hosts" + std::to_string(round));
-        MakeFolders(folder + "\\tools");
+        ASSERT_TRUE(PlaceHostFolder(folder + "\\", {"", kEarlierText}, true));
         MakeFolders(folder + "\\data");
-        ASSERT_TRUE(CopyFileA(PluginDllPath().c_str(), (folder + "\\tools\\Tolvanix.dll").c_str(),
-                              FALSE));
-        WriteFileText(folder + "\\tools\\Tolvanix.ini",
-                      "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=0\r\nEndingDialogTopMost=1\r\n");
         const std::string name = "tolvanix-start-" + std::to_string(GetCurrentProcessId()) + "-" +
                                   std::to_string(round);
         CKernelHandle start(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
@@ -285,9 +278,7 @@ TEST_F(PluginModule, HostWithoutDataFolderStillLoadsAndSavesNothing)
 {
     standin::SetDataFolder(nullptr);
     Load();
-    CDialogDriver user([](HWND dialog) { Click(dialog, IDOK); });
-    EXPECT_EQ(1, m_plugin->OnPlugInSetup());
-    EXPECT_TRUE(user.Found());
+    EXPECT_TRUE(Setup([](HWND dialog) { Click(dialog, IDOK); }));
     EXPECT_FALSE(FolderExists(m_temp.Path("data")));
 }
 

@@ -100,10 +100,10 @@ class SettingsStartUpCases : public SettingsStartUp,
 TEST_P(SettingsStartUpCases, FilesAndSwitchesAfterTheStart)
 {
     const CStartUpCase& row = GetParam();
-    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), row.module));
-    row.WriteFilesBefore(m_temp);
-    const std::string earlier = row.EarlierPath(m_temp);
-    const std::string current = row.CurrentPath(m_temp);
+    ASSERT_TRUE(PlaceModule(m_temp.Path("tools\\"), row.title + ".dll"));
+    PlaceHostFolder(m_temp.Path(), row.before, false, row.title);
+    const std::string earlier = m_temp.Path("tools\\" + row.title + ".ini");
+    const std::string current = m_temp.Path("data\\Plugins\\" + row.title + ".ini");
     RunStartUp(m_temp.Path("data\\").c_str());
     const CSwitchValues& read = row.read;
     EXPECT_EQ(std::vector<int>({read.dialog, read.topMost, read.icon, read.animation, read.hide}),
@@ -112,7 +112,7 @@ TEST_P(SettingsStartUpCases, FilesAndSwitchesAfterTheStart)
     EXPECT_EQ(row.CurrentTextAfter(), ReadFileText(current));
     EXPECT_EQ(row.EarlierFileStays(), IsFile(earlier));
     if (row.EarlierFileStays()) {
-        EXPECT_EQ(row.earlierText, ReadFileText(earlier));
+        EXPECT_EQ(row.before.earlier, ReadFileText(earlier));
     }
 }
 

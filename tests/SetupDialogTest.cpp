@@ -30,16 +30,7 @@ CBoxes Look(HWND dialog)
     return boxes;
 }
 
-class SetupDialog : public CPluginHostTest {
-protected:
-    // Opens the setup as the host does, with a user playing the script.
-    bool Setup(CDialogDriver::Script script)
-    {
-        CDialogDriver user(script);
-        EXPECT_EQ(1, m_plugin->OnPlugInSetup());
-        return user.Found();
-    }
-};
+using SetupDialog = CPluginHostTest;
 
 struct CPropertyTag;
 using CProperty = CCallStandIn<CPropertyTag, decltype(&SetPropA)>;

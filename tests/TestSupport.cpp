@@ -84,51 +84,20 @@ std::string SettingsFileText(const CSwitchValues& values)
     return text;
 }
 
-const CStartUpCase kStartUpCases[4] = {
-    {"FirstStartWritesTheDefaults", "Tolvanix.dll", nullptr, nullptr, kDefaultSwitches},
-    // Keys the earlier file lacks take their defaults.
-    {"CarryOverKeepsTheOldValuesAndDeletesTheOldFile", "Tolvanix.dll",
-     "[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=2\r\nHideBecky=0\r\n", nullptr,
-     {0, 2, 1, 1, 0}},
-    {"CurrentFileWinsAndTheOldOneIsLeftAlone", "Tolvanix.dll", "[Tolvanix]\r\nEndingDialog=0\r\n",
-     "[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=yes\r\n", {1, 0, 0, 1, 0}},
-    // The file takes the module's name, the section stays the plug-in's.
-    {"ModuleOfAnotherNameKeepsTheSection", "Other.dll", nullptr, nullptr, kDefaultSwitches},
-};
-
-std::string CStartUpCase::Title() const
+bool PlaceHostFolder(const std::string& folder, const CSettingsFiles& files, bool withPlugin,
+                     const std::string& title)
 {
-    const std::string file = module;
-    return file.substr(0, file.rfind('.'));
-}
-
-std::string CStartUpCase::EarlierPath(const CTempFolder& folder) const
-{
-    return folder.Path("tools\\" + Title() + ".ini");
-}
-
-std::string CStartUpCase::CurrentPath(const CTempFolder& folder) const
-{
-    return folder.Path("data\\Plugins\\" + Title() + ".ini");
-}
-
-void CStartUpCase::WriteFilesBefore(const CTempFolder& folder) const
-{
-    MakeFolders(folder.Path("tools"));
-    if (earlierText)
-        WriteFileText(EarlierPath(folder), earlierText);
-    if (currentText) {
-        MakeFolders(folder.Path("data\\Plugins"));
-        WriteFileText(CurrentPath(folder), currentText);
+    MakeFolders(folder + "tools");
+    const bool copied =
+        !withPlugin ||
+        CopyFileA(PluginDllPath().c_str(), (folder + "tools\\Tolvanix.dll").c_str(), FALSE);
+    if (!files.earlier.empty())
+        WriteFileText(folder + "tools\\" + title + ".ini", files.earlier);
+    if (!files.current.empty()) {
+        MakeFolders(folder + "data\\Plugins");
+        WriteFileText(folder + "data\\Plugins\\" + title + ".ini", files.current);
     }
-}
-
-std::string CStartUpCase::CurrentTextAfter() const
-{
-    if (currentText)
-        return currentText;
-    return SettingsFileText({!!read.dialog, !!read.topMost, !!read.icon, !!read.animation,
-                             !!read.hide});
+    return copied;
 }
 
 std::string ReadFileText(const std::string& path)

@@ -68,28 +68,50 @@ const CSwitchValues kDefaultSwitches = {1, 0, 1, 1, 1};
 // A settings file's text as a first save writes it: section "Tolvanix", the five keys in order.
 std::string SettingsFileText(const CSwitchValues& values = kDefaultSwitches);
 
-// A start of the plug-in as the files before it decide it: the module's file name in tools\,
-// the earlier file beside it and the current one in data\Plugins\ (none where null), and the
-// switches the start reads. The tests run each at two levels: the start linked into the test
-// and the loaded module.
+// The settings files a host starts with: the current one in data\Plugins\ and the earlier one
+// beside the module in tools\; empty: no such file.
+struct CSettingsFiles {
+    std::string current;
+    std::string earlier;
+};
+// A host's folder (a path that ends with its separator): tools\, with the plug-in copied in when
+// asked, and the files of the module's title; data\Plugins\ is made for a current file. False
+// when the plug-in could not be copied.
+bool PlaceHostFolder(const std::string& folder, const CSettingsFiles& files, bool withPlugin,
+                     const std::string& title = "Tolvanix");
+
+// A start of the plug-in as the files before it decide it: the title of the module in tools\,
+// the files, and the switches the start reads. The tests run each at two levels: the start
+// linked into the test and the loaded module.
 struct CStartUpCase {
     const char* name;
-    const char* module;
-    const char* earlierText;
-    const char* currentText;
+    std::string title;
+    CSettingsFiles before;
     CSwitchValues read;
 
-    std::string Title() const;
-    // The files' places under the folder, and the files written there before the start.
-    std::string EarlierPath(const CTempFolder& folder) const;
-    std::string CurrentPath(const CTempFolder& folder) const;
-    void WriteFilesBefore(const CTempFolder& folder) const;
     // A current file stays as it was; else the values read are written, as one or zero.
-    std::string CurrentTextAfter() const;
+    std::string CurrentTextAfter() const
+    {
+        const CSwitchValues& r = read;
+        return !before.current.empty() ? before.current
+                                       : SettingsFileText({!!r.dialog, !!r.topMost, !!r.icon,
+                                                           !!r.animation, !!r.hide});
+    }
     // The earlier file is carried over and deleted unless a current file was there.
-    bool EarlierFileStays() const { return earlierText && currentText; }
+    bool EarlierFileStays() const { return !before.earlier.empty() && !before.current.empty(); }
 };
-extern const CStartUpCase kStartUpCases[4];
+inline const CStartUpCase kStartUpCases[] = {
+    {"FirstStartWritesTheDefaults", "Tolvanix", {}, kDefaultSwitches},
+    // Keys the earlier file lacks take their defaults.
+    {"CarryOverKeepsTheOldValuesAndDeletesTheOldFile", "Tolvanix",
+     {"", "[Tolvanix]\r\nEndingDialog=0\r\nEndingDialogTopMost=2\r\nHideBecky=0\r\n"},
+     {0, 2, 1, 1, 0}},
+    {"CurrentFileWinsAndTheOldOneIsLeftAlone", "Tolvanix",
+     {"[Tolvanix]\r\nEndingIcon=0\r\nHideBecky=yes\r\n", "[Tolvanix]\r\nEndingDialog=0\r\n"},
+     {1, 0, 0, 1, 0}},
+    // The file takes the module's name, the section stays the plug-in's.
+    {"ModuleOfAnotherNameKeepsTheSection", "Other", {}, kDefaultSwitches},
+};
 
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
