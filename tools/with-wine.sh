@@ -1,9 +1,9 @@
 #!/bin/sh
 # Runs a command under one virtual display, with each named platform's Wine ready for it (see
 # tools/on-platform.sh): this work tree's prefix for the platform, copied from a ready one made
-# by tools/wine-prefix.sh, and its server and desktop started before the command, so that they
-# do not inherit the command's output pipes (CTest would wait for them). The servers are shut
-# down afterwards.
+# by tools/wine-prefix.sh, and its server and desktop started before the command and kept for
+# as long as it runs, so that they do not inherit the output pipes of a program the command
+# starts (CTest would wait for them). The servers are shut down afterwards.
 #
 #   with-wine.sh [-p PLATFORM]... COMMAND...      (without -p: x86_64)
 set -eu
@@ -64,6 +64,14 @@ prepare() {
         cat "$prefix.log" >&2
         return 1
     fi
+    # Wine closes a desktop soon after its last process has ended; the next program would start
+    # it again, handing it its own output pipes. A shell that waits on a pipe, which stays open
+    # until the end, keeps it.
+    rm -f "$prefix.keep"
+    mkfifo "$prefix.keep"
+    $on_platform wine cmd <"$prefix.keep" >>"$prefix.log" 2>&1 &
+    sleep infinity >"$prefix.keep" &
+    echo $! >"$prefix.keeper"
     # A desktop that fails to start here starts with the command's first window instead.
     $on_platform wine cmd /c exit >>"$prefix.log" 2>&1 </dev/null ||
         echo "with-wine: $platform: the desktop did not start ahead of the command" >&2
@@ -71,6 +79,9 @@ prepare() {
 
 stop() {
     for platform in $platforms; do
+        keeper="$wine_folder/$platform.keeper"
+        [ -f "$keeper" ] && kill "$(cat "$keeper")" 2>/dev/null
+        rm -f "$keeper" "$wine_folder/$platform.keep"
         # A server already gone is no failure of the command.
         "$root/tools/on-platform.sh" "$platform" wineserver -k >>"$wine_folder/$platform.log" 2>&1 ||
             true
@@ -79,6 +90,7 @@ stop() {
     done
 }
 trap stop EXIT
+trap 'exit 1' HUP INT TERM
 
 pids=""
 for platform in $platforms; do
