@@ -1,47 +1,28 @@
 #include "tests/FailingAllocator.h"
 
-#include <string.h>
-
 #include "tests/ExportStandIn.h"
 
 namespace testing_support {
 
 namespace {
 
-using Malloc = void*(__cdecl*)(size_t);
-using Calloc = void*(__cdecl*)(size_t, size_t);
-using Realloc = void*(__cdecl*)(void*, size_t);
+struct CMallocTag;
+struct CCallocTag;
+struct CReallocTag;
+using CMalloc = CCallStandIn<CMallocTag, void*(__cdecl*)(size_t)>;
+using CCalloc = CCallStandIn<CCallocTag, void*(__cdecl*)(size_t, size_t)>;
+using CRealloc = CCallStandIn<CReallocTag, void*(__cdecl*)(void*, size_t)>;
 
-Malloc g_malloc;
-Calloc g_calloc;
-Realloc g_realloc;
-char g_folder[MAX_PATH];
 volatile LONG g_failEvery = 0;
 // Counts down to the one allocation that fails; 0: none.
 volatile LONG g_countdown = 0;
 volatile LONG g_attempts = 0;
 
-bool Fails(void* caller)
+// An allocation of the folder's modules, counted; whether it fails.
+bool Fails()
 {
-    if (!IsCodeFromFolder(caller, g_folder))
-        return false;
     InterlockedIncrement(&g_attempts);
     return g_failEvery || (g_countdown > 0 && InterlockedDecrement(&g_countdown) == 0);
-}
-
-void* __cdecl FailingMalloc(size_t size)
-{
-    return Fails(__builtin_return_address(0)) ? nullptr : g_malloc(size);
-}
-
-void* __cdecl FailingCalloc(size_t count, size_t size)
-{
-    return Fails(__builtin_return_address(0)) ? nullptr : g_calloc(count, size);
-}
-
-void* __cdecl FailingRealloc(void* block, size_t size)
-{
-    return Fails(__builtin_return_address(0)) ? nullptr : g_realloc(block, size);
 }
 
 }  // namespace
@@ -50,15 +31,15 @@ bool CFailingAllocator::Install(const std::string& folder)
 {
     for (const char* needed : {"shell32.dll", "user32.dll", "gdi32.dll"})
         LoadLibraryA(needed);
-    lstrcpynA(g_folder, folder.c_str(), sizeof(g_folder));
-    HMODULE runtime = GetModuleHandleA("msvcrt.dll");
-    g_malloc = reinterpret_cast<Malloc>(
-        ReplaceExport(runtime, "malloc", reinterpret_cast<void*>(&FailingMalloc)));
-    g_calloc = reinterpret_cast<Calloc>(
-        ReplaceExport(runtime, "calloc", reinterpret_cast<void*>(&FailingCalloc)));
-    g_realloc = reinterpret_cast<Realloc>(
-        ReplaceExport(runtime, "realloc", reinterpret_cast<void*>(&FailingRealloc)));
-    return g_malloc && g_calloc && g_realloc;
+    CMalloc::Set([](size_t size) { return Fails() ? nullptr : CMalloc::Forward(size); }, folder);
+    CCalloc::Set(
+        [](size_t count, size_t size) { return Fails() ? nullptr : CCalloc::Forward(count, size); },
+        folder);
+    CRealloc::Set(
+        [](void* block, size_t size) { return Fails() ? nullptr : CRealloc::Forward(block, size); },
+        folder);
+    return CMalloc::Install("msvcrt.dll", "malloc") && CCalloc::Install("msvcrt.dll", "calloc") &&
+           CRealloc::Install("msvcrt.dll", "realloc");
 }
 
 void CFailingAllocator::FailEvery()
