@@ -27,21 +27,14 @@ template <typename R, typename... A>
 struct CCall<R(WINAPI*)(A...)> {
     using Function = R(A...);
     template <typename StandIn>
-    static R WINAPI Entry(A... arguments)
-    {
-        return StandIn::Answer(__builtin_return_address(0), arguments...);
-    }
+    static R WINAPI Entry(A... a) { return StandIn::Answer(__builtin_return_address(0), a...); }
 };
 
 #ifndef _WIN64
 template <typename R, typename... A>
-struct CCall<R(__cdecl*)(A...)> {
-    using Function = R(A...);
+struct CCall<R(__cdecl*)(A...)> : CCall<R(WINAPI*)(A...)> {
     template <typename StandIn>
-    static R __cdecl Entry(A... arguments)
-    {
-        return StandIn::Answer(__builtin_return_address(0), arguments...);
-    }
+    static R __cdecl Entry(A... a) { return StandIn::Answer(__builtin_return_address(0), a...); }
 };
 #endif
 
